@@ -1,0 +1,494 @@
+#include "mission/mission_screen.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "layouts/layouts.h"
+
+namespace skyvane {
+
+namespace {
+
+constexpr Colour kYellow = 65535;
+constexpr Colour kRed = 255;
+constexpr Colour kBlack = 0;
+constexpr Colour kDarkRed = 64;
+constexpr std::int16_t kTrue = -1;
+constexpr std::int16_t kFalse = 0;
+
+// Sums that could leave the 16-bit range (a helicopter flown far off the map or climbing for
+// minutes) stop at its ends instead of wrapping round.
+std::int16_t sat(int v) {
+    return static_cast<std::int16_t>(std::clamp<int>(v, std::numeric_limits<std::int16_t>::min(),
+                                                     std::numeric_limits<std::int16_t>::max()));
+}
+
+std::string text(int v) { return std::to_string(v); }
+
+}  // namespace
+
+using namespace mission_text;
+
+MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName,
+                             Form& closing)
+    : Form(missionLayout()),
+      Label1(get<Label>("Label1")),
+      Label2(get<Label>("Label2")),
+      Label3(get<Label>("Label3")),
+      Label4(get<Label>("Label4")),
+      Label5(get<Label>("Label5")),
+      Label6(get<Label>("Label6")),
+      Label7(get<Label>("Label7")),
+      Label8(get<Label>("Label8")),
+      Label9(get<Label>("Label9")),
+      Label10(get<Label>("Label10")),
+      Label11(get<Label>("Label11")),
+      Label12(get<Label>("Label12")),
+      Label13(get<Label>("Label13")),
+      Label14(get<Label>("Label14")),
+      Label15(get<Label>("Label15")),
+      Label16(get<Label>("Label16")),
+      Label17(get<Label>("Label17")),
+      Label18(get<Label>("Label18")),
+      Label19(get<Label>("Label19")),
+      Label20(get<Label>("Label20")),
+      Label21(get<Label>("Label21")),
+      Label22(get<Label>("Label22")),
+      Label23(get<Label>("Label23")),
+      Label24(get<Label>("Label24")),
+      Image1(get<Image>("Image1")),
+      Image2(get<Image>("Image2")),
+      Image3(get<Image>("Image3")),
+      Image4(get<Image>("Image4")),
+      Image5(get<Image>("Image5")),
+      Image6(get<Image>("Image6")),
+      Image7(get<Image>("Image7")),
+      Image8(get<Image>("Image8")),
+      Image9(get<Image>("Image9")),
+      Image10(get<Image>("Image10")),
+      Image11(get<Image>("Image11")),
+      Image12(get<Image>("Image12")),
+      Image13(get<Image>("Image13")),
+      Image14(get<Image>("Image14")),
+      Image15(get<Image>("Image15")),
+      Image16(get<Image>("Image16")),
+      Image17(get<Image>("Image17")),
+      Image18(get<Image>("Image18")),
+      Image19(get<Image>("Image19")),
+      Image20(get<Image>("Image20")),
+      Image21(get<Image>("Image21")),
+      Image22(get<Image>("Image22")),
+      Image23(get<Image>("Image23")),
+      Shape1(get<Shape>("Shape1")),
+      Shape2(get<Shape>("Shape2")),
+      Shape3(get<Shape>("Shape3")),
+      Shape4(get<Shape>("Shape4")),
+      Shape5(get<Shape>("Shape5")),
+      Shape6(get<Shape>("Shape6")),
+      Shape7(get<Shape>("Shape7")),
+      Shape8(get<Shape>("Shape8")),
+      Frame1(get<Frame>("Frame1")),
+      Frame2(get<Frame>("Frame2")),
+      Command1(get<Button>("Command1")),
+      Command2(get<Button>("Command2")),
+      Command3(get<Button>("Command3")),
+      Timer1(get<Timer>("Timer1")),
+      Timer2(get<Timer>("Timer2")),
+      Timer3(get<Timer>("Timer3")),
+      Timer5(get<Timer>("Timer5")),
+      Timer6(get<Timer>("Timer6")),
+      Timer7(get<Timer>("Timer7")),
+      desktop_(desktop),
+      sound_(sound),
+      pilotName_(pilotName),
+      closing_(closing) {
+    Command1.onClick = [this] { Command1_Click(); };
+    Command2.onClick = [this] { Command2_Click(); };
+    Command3.onClick = [this] { Command3_Click(); };
+    Timer1.onTimer = [this] { Timer1_Timer(); };
+    Timer3.onTimer = [this] { Timer3_Timer(); };
+    Timer5.onTimer = [this] { Timer5_Timer(); };
+    Timer6.onTimer = [this] { Timer6_Timer(); };
+    Timer7.onTimer = [this] { Timer7_Timer(); };
+}
+
+// ---- Setup ----
+
+void MissionScreen::Form_Load() {
+    setCaption(kCaptionPrefix + pilotName_.text());
+    PerTrip = 2;
+    Rescued = 0;
+    Fuel = 100;
+    Image2.setVisible(true);
+    Image3.setVisible(true);
+    for (Image* i : {&Image4, &Image5, &Image6, &Image7, &Image8, &Image9}) i->setVisible(false);
+    Command1.setVisible(true);
+    Command2.setVisible(true);
+    Command3.setVisible(false);
+    Timer1.setInterval(10);
+    Timer1.setEnabled(false);
+    Timer3.setInterval(10);
+    Timer3.setEnabled(false);
+    Timer5.setInterval(10);
+    Timer5.setEnabled(false);
+    Timer6.setEnabled(false);
+    Timer7.setInterval(500);
+    Timer7.setEnabled(true);
+    Label9.setForeColour(kYellow);
+    Label9.setCaption(kBriefing);
+    EngineOn = kTrue;
+}
+
+void MissionScreen::Command1_Click() { startLeg(true); }
+
+void MissionScreen::Command3_Click() { startLeg(false); }
+
+// GO from the base, or BACK from wherever the helicopter landed at the target, without refuelling.
+void MissionScreen::startLeg(bool outbound) {
+    Outbound = outbound ? kTrue : kFalse;
+    DirZ = -1;
+    DirY = -1;
+    if (outbound) {
+        HeliX = 3500;
+        HeliZ = 2350;
+    }
+    HeliY = 2350;
+    DirX = 1;
+    SpeedY = 60;
+    SpeedX = 10;
+    SpeedZ = 10;
+    KeyX = 0;
+    KeyZ = 0;
+    KeyY = 0;
+    if (outbound) Fuel = 1000;
+
+    Image2.setVisible(true);
+    Image3.setVisible(true);
+    for (Image* i : {&Image4, &Image5, &Image6, &Image7, &Image8, &Image9, &Image20, &Image21,
+                     &Image22, &Image23})
+        i->setVisible(false);
+    Image11.setPicture(Picture());
+    Command1.setVisible(false);
+    Command2.setVisible(false);
+    Command3.setVisible(false);
+
+    Timer1.setInterval(10);
+    Timer1.setEnabled(true);
+    Timer3.setInterval(10);
+    Timer3.setEnabled(true);
+    Timer5.setInterval(10);
+    Timer5.setEnabled(true);
+    Timer6.setInterval(outbound ? 20 : 10);  // fuel goes twice as fast on the way back
+    Timer6.setEnabled(true);
+    Timer7.setInterval(500);
+    Timer7.setEnabled(true);
+
+    Label9.setForeColour(kYellow);
+    Label9.setCaption(outbound ? kGoOrder : kBackOrder);
+    EngineOn = kTrue;
+    sound_.play(kRotor, kSoundAsync | kSoundLoop);
+}
+
+// ---- Flight ----
+
+void MissionScreen::Timer1_Timer() {
+    // The side view takes the horizontal position from before this tick's step.
+    Image2.setLeft(HeliX);
+    if (DirY == 1) {
+        HeliY = sat(HeliY + SpeedY);
+    } else if (DirY == -1) {
+        HeliY = sat(HeliY - SpeedY);
+    }
+    Image2.setTop(HeliY);
+
+    if (DirX == 1) {
+        HeliX = sat(HeliX + SpeedX);
+    } else if (DirX == -1) {
+        HeliX = sat(HeliX - SpeedX);
+    }
+    Image6.setVisible(HeliX > 4200);
+    Image7.setVisible(HeliX < -100);
+
+    if (DirZ == 1) {
+        HeliZ = sat(HeliZ + SpeedZ);
+    } else if (DirZ == -1) {
+        HeliZ = sat(HeliZ - SpeedZ);
+    }
+    Image4.setVisible(HeliZ < -100);
+    Image5.setVisible(HeliZ > 2800);
+
+    Image3.setLeft(HeliX);
+    Image3.setTop(HeliZ);
+
+    // Thrust points the axis at the held arrow; at 101 it is skipped altogether.
+    if (SpeedX <= 100) {
+        if (KeyX == 1) {
+            DirX = 1;
+            SpeedX = static_cast<std::int16_t>(SpeedX + 1);
+        } else if (KeyX == -1) {
+            DirX = -1;
+            SpeedX = static_cast<std::int16_t>(SpeedX + 1);
+        }
+    }
+    if (SpeedZ <= 100) {
+        if (KeyZ == 1) {
+            DirZ = 1;
+            SpeedZ = static_cast<std::int16_t>(SpeedZ + 1);
+        } else if (KeyZ == -1) {
+            DirZ = -1;
+            SpeedZ = static_cast<std::int16_t>(SpeedZ + 1);
+        }
+    }
+    // Braking stops at -1 to -3, so an idle axis creeps backwards; the game was tuned with it.
+    if (SpeedX >= 0 && KeyX == 0) SpeedX = static_cast<std::int16_t>(SpeedX - 3);
+    if (SpeedZ >= 0 && KeyZ == 0) SpeedZ = static_cast<std::int16_t>(SpeedZ - 3);
+}
+
+void MissionScreen::Timer3_Timer() {
+    const auto dir = DirY;
+    if (KeyY == 1) {
+        if (dir == -1) SpeedY = sat(SpeedY + 1);
+        if (dir == 1) SpeedY = sat(SpeedY - 1);
+    }
+    if (KeyY == 0) {
+        if (dir == -1) SpeedY = sat(SpeedY - 1);
+        if (dir == 1) SpeedY = sat(SpeedY + 1);
+    }
+    if (SpeedY == 0) DirY = DirY == 1 ? -1 : 1;
+    Label8.setCaption(text(2580 - HeliY));
+}
+
+// ---- Pilot ----
+
+void MissionScreen::Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
+    (void)Shift;
+    // A dry tank takes the lift away at the next key-down of any key, a repeat included.
+    if (EngineOn == 0) {
+        KeyY = 0;
+        Label1.setCaption("0");
+    } else if (KeyCode == 16) {
+        KeyY = 1;
+        Label1.setCaption("1");
+        Shape8.setFillColour(kRed);
+    }
+    switch (KeyCode) {
+        case 39:
+            KeyX = 1;
+            Label2.setCaption("1");
+            Image3.setPicture(Image17.picture());
+            Image2.setPicture(Image13.picture());
+            Image23.setVisible(true);
+            break;
+        case 37:
+            KeyX = -1;
+            Label2.setCaption("-1");
+            Image3.setPicture(Image16.picture());
+            Image2.setPicture(Image12.picture());
+            Image22.setVisible(true);
+            break;
+        case 40:
+            KeyZ = 1;
+            Label3.setCaption("1");
+            Image3.setPicture(Image18.picture());
+            Image2.setPicture(Image14.picture());
+            Image21.setVisible(true);
+            break;
+        case 38:
+            KeyZ = -1;
+            Label3.setCaption("-1");
+            Image3.setPicture(Image19.picture());
+            Image2.setPicture(Image15.picture());
+            Image20.setVisible(true);
+            break;
+        default:
+            break;
+    }
+}
+
+void MissionScreen::Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift) {
+    (void)Shift;
+    switch (KeyCode) {
+        case 16:
+            KeyY = 0;
+            Label1.setCaption("0");
+            Shape8.setFillColour(kDarkRed);
+            break;
+        case 39:
+            KeyX = 0;
+            Label2.setCaption("0");
+            Image23.setVisible(false);
+            break;
+        case 37:
+            KeyX = 0;
+            Label2.setCaption("0");
+            Image22.setVisible(false);
+            break;
+        case 40:
+            KeyZ = 0;
+            Label3.setCaption("0");
+            Image21.setVisible(false);
+            break;
+        case 38:
+            KeyZ = 0;
+            Label3.setCaption("0");
+            Image20.setVisible(false);
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- Landing, crash and rescue ----
+
+// What the player sees on the gauge decides: a fast touch-down is a crash whichever way the
+// speed counts.
+bool MissionScreen::tooFast() const { return std::abs(static_cast<int>(SpeedY)) > 20; }
+
+void MissionScreen::Timer5_Timer() {
+    Label5.setCaption(text(std::abs(static_cast<int>(SpeedY))));
+    if (Outbound != 0) {
+        if (HeliY > 2350) {
+            if (tooFast()) {
+                crash();
+            } else if (HeliX > 480 && HeliX < 720 && HeliZ > 1000 && HeliZ < 1300) {
+                pickUp();
+            }
+        }
+    } else {
+        if (HeliY > 2350) {
+            if (tooFast()) {
+                crash();
+            } else if (HeliX > 3480 && HeliX < 3700 && HeliZ > 2200 && HeliZ < 2520) {
+                deliver();
+            }
+        }
+    }
+    // Judged after a landing or a crash too: both can end in the sea in the same tick.
+    if (HeliY > 2600) sink();
+}
+
+void MissionScreen::stopFlightTimers() {
+    Timer1.setEnabled(false);
+    Timer3.setEnabled(false);
+}
+
+void MissionScreen::crash() {
+    stopFlightTimers();
+    Timer5.setEnabled(false);
+    Timer6.setEnabled(false);
+    Timer7.setEnabled(false);
+    SpeedY = 0;
+    Image2.setVisible(false);
+    Image3.setVisible(false);
+    Command1.setVisible(false);
+    Command2.setVisible(true);
+    Command3.setVisible(false);
+    Label8.setCaption("-1");
+    Label9.setForeColour(kYellow);
+    Label9.setBackColour(kBlack);
+    Label9.setCaption(kCrashed);
+    Image8.setLeft(HeliX);
+    Image8.setVisible(true);
+    Image9.setLeft(HeliX);
+    Image9.setTop(HeliZ);
+    Image9.setVisible(true);
+    sound_.play(nullptr, kSoundSync);
+    sound_.play(kExplosion, kSoundAsync);
+}
+
+void MissionScreen::sink() {
+    stopFlightTimers();
+    Timer5.setEnabled(false);
+    Timer6.setEnabled(false);
+    Timer7.setEnabled(false);
+    SpeedY = 0;
+    Image2.setVisible(false);
+    Image3.setVisible(false);
+    Image11.setTop(HeliZ);
+    Image11.setLeft(HeliX);
+    Image11.setPicture(Image10.picture());
+    Command1.setVisible(false);
+    Command2.setVisible(true);
+    Command3.setVisible(false);
+    Label8.setCaption("-1");
+    Label9.setForeColour(kYellow);
+    Label9.setBackColour(kBlack);
+    Label9.setCaption(kSunk);
+    sound_.play(nullptr, kSoundSync);
+}
+
+void MissionScreen::pickUp() {
+    stopFlightTimers();
+    Timer6.setEnabled(false);
+    Timer7.setEnabled(false);
+    Image2.setVisible(true);
+    Image3.setVisible(true);
+    Command1.setVisible(false);
+    Command2.setVisible(false);
+    Command3.setVisible(true);
+    Label8.setCaption("0");
+    Label9.setForeColour(kYellow);
+    Label9.setBackColour(kBlack);
+    Label9.setCaption(kGood);
+    Outbound = kFalse;
+    Command3.setFocus();
+    Label23.setCaption(text(PerTrip));
+    sound_.play(nullptr, kSoundSync);
+}
+
+void MissionScreen::deliver() {
+    stopFlightTimers();
+    Timer6.setEnabled(false);
+    Timer7.setEnabled(false);
+    Image2.setVisible(true);
+    Image3.setVisible(true);
+    Command1.setVisible(true);
+    Command2.setVisible(false);
+    Command3.setVisible(false);
+    Label8.setCaption("0");
+    Label9.setForeColour(kYellow);
+    Label9.setBackColour(kBlack);
+    Label9.setCaption(kGood);
+    Rescued = sat(Rescued + PerTrip);
+    Label18.setCaption(text(Rescued));
+    Label23.setCaption("0");
+    Timer5.setEnabled(false);
+    sound_.play(nullptr, kSoundSync);
+    if (Rescued >= 10) win();
+}
+
+void MissionScreen::win() {
+    desktop_.messageBox(kWin, kInformationOk, "");
+    desktop_.hide(*this);
+    desktop_.show(closing_);
+}
+
+// ---- Fuel ----
+
+void MissionScreen::Timer6_Timer() {
+    Fuel = sat(Fuel - 1);
+    // Shows the value before the hold at -1: a dry tank reads -1 once, then -2.
+    Label16.setCaption(text(Fuel));
+    if (Fuel < 0) {
+        EngineOn = kFalse;
+        Fuel = -1;
+    }
+}
+
+void MissionScreen::Timer7_Timer() {
+    if (Fuel >= 100) return;
+    // The blink's phase is the message line's own colour.
+    if (Label9.foreColour() == kYellow) {
+        Label9.setForeColour(kRed);
+        Label9.setBackColour(kYellow);
+        Label9.setCaption(kEmpty);
+    } else {
+        Label9.setForeColour(kYellow);
+        Label9.setBackColour(kBlack);
+        Label9.setCaption("");
+    }
+}
+
+}  // namespace skyvane

@@ -1,0 +1,222 @@
+#pragma once
+
+// The toolkit-neutral model of a window's elements. The game logic changes only the properties
+// declared here; everything else about an element is its fixed look from the layout.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/picture.h"
+
+namespace skyvane {
+
+class Form;
+
+// 0x00BBGGRR, as the layouts store colours.
+using Colour = std::uint32_t;
+
+enum class ElementKind { Label, Image, Shape, Frame, Button, TextBox, Timer };
+enum class Align { Left, Right, Centre };
+enum class ShapeKind { Rectangle, RoundedRectangle, Circle };
+// Interior of a shape: Transparent shows what lies behind, Opaque the back colour, Solid the fill.
+enum class Fill { Transparent, Opaque, Solid };
+
+struct FontSpec {
+    std::string face;  // empty: the window's default font
+    double points = 0;
+    bool bold = false;
+};
+
+// One element as laid out. Positions and sizes are twips relative to the container.
+struct ElementSpec {
+    ElementKind kind = ElementKind::Label;
+    std::string name;
+    std::string container;  // empty: the window itself
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::string caption;  // label and button caption, text box text
+    Colour foreColour = 0;
+    Colour backColour = 0;
+    bool opaque = true;  // label background
+    bool border = false;
+    Align align = Align::Left;
+    FontSpec font;
+    std::string picture;  // resource path, empty for none
+    bool stretch = false;
+    ShapeKind shape = ShapeKind::Rectangle;
+    Fill fill = Fill::Transparent;
+    Colour fillColour = 0;
+    Colour borderColour = 0;
+    int borderWidth = 1;  // pixels
+    int tabIndex = -1;    // -1: takes no focus
+    int interval = 0;     // timer, milliseconds
+};
+
+enum class Property {
+    Left,
+    Top,
+    Visible,
+    Picture,
+    Caption,
+    Text,
+    ForeColour,
+    BackColour,
+    FillColour,
+    Interval,
+    Enabled,
+    Focus,
+};
+
+class Element {
+public:
+    Element(Form& form, const ElementSpec& spec) : form_(form), spec_(spec) {}
+    virtual ~Element() = default;
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
+
+    const std::string& name() const { return spec_.name; }
+    ElementKind kind() const { return spec_.kind; }
+    const ElementSpec& spec() const { return spec_; }
+    Form& form() const { return form_; }
+
+    // Back to the laid-out values, as when the window is created.
+    virtual void reset() {}
+
+protected:
+    void notify(Property p);
+
+private:
+    Form& form_;
+    const ElementSpec& spec_;
+};
+
+// Anything drawn: it has a place and can be shown or hidden.
+class Control : public Element {
+public:
+    using Element::Element;
+    int left() const { return left_; }
+    int top() const { return top_; }
+    bool visible() const { return visible_; }
+    void setLeft(int twips);
+    void setTop(int twips);
+    void setVisible(bool v);
+    void reset() override;
+
+private:
+    int left_ = 0;
+    int top_ = 0;
+    bool visible_ = true;
+};
+
+class Label : public Control {
+public:
+    using Control::Control;
+    const std::string& caption() const { return caption_; }
+    Colour foreColour() const { return fore_; }
+    Colour backColour() const { return back_; }
+    void setCaption(std::string text);
+    void setForeColour(Colour c);
+    void setBackColour(Colour c);
+    void reset() override;
+
+private:
+    std::string caption_;
+    Colour fore_ = 0;
+    Colour back_ = 0;
+};
+
+class Image : public Control {
+public:
+    using Control::Control;
+    const Picture& picture() const { return picture_; }
+    void setPicture(Picture p);
+    void reset() override;
+
+private:
+    Picture picture_;
+};
+
+class Shape : public Control {
+public:
+    using Control::Control;
+    Colour fillColour() const { return fill_; }
+    void setFillColour(Colour c);
+    void reset() override;
+
+private:
+    Colour fill_ = 0;
+};
+
+class Frame : public Control {
+public:
+    using Control::Control;
+};
+
+// Buttons and the text box can hold the keyboard focus.
+class Focusable : public Control {
+public:
+    using Control::Control;
+    bool hasFocus() const;
+    void setFocus();
+};
+
+class Button : public Focusable {
+public:
+    using Focusable::Focusable;
+    const std::string& caption() const { return spec().caption; }
+    std::function<void()> onClick;
+};
+
+class TextBox : public Focusable {
+public:
+    using Focusable::Focusable;
+    const std::string& text() const { return text_; }
+    void setText(std::string text);
+    void reset() override;
+
+private:
+    std::string text_;
+};
+
+class TimerClock;
+
+class Timer : public Element {
+public:
+    using Element::Element;
+    int interval() const { return interval_; }
+    bool enabled() const { return enabled_; }
+    void setInterval(int ms);
+    void setEnabled(bool e);
+    void reset() override;
+
+    // Whole 1/64 s periods between ticks; 0 never ticks.
+    int periods() const;
+    static int periodsFor(int intervalMs);
+
+    std::function<void()> onTimer;
+
+    // Scheduling state, kept by the desktop that runs the timer.
+    void attachClock(TimerClock* clock);
+    std::uint64_t due() const { return due_; }
+    void scheduleNext(std::uint64_t now) { due_ = now + static_cast<std::uint64_t>(periods()); }
+    bool running = false;  // its handler is on the stack
+
+private:
+    void restart();
+    int interval_ = 0;
+    bool enabled_ = true;
+    TimerClock* clock_ = nullptr;
+    std::uint64_t due_ = 0;
+};
+
+class TimerClock {
+public:
+    virtual ~TimerClock() = default;
+    virtual std::uint64_t period() const = 0;
+};
+
+}  // namespace skyvane

@@ -1,0 +1,93 @@
+#include "platform/form.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace skyvane {
+
+namespace {
+
+std::unique_ptr<Element> make(Form& form, const ElementSpec& spec) {
+    switch (spec.kind) {
+        case ElementKind::Label: return std::make_unique<Label>(form, spec);
+        case ElementKind::Image: return std::make_unique<Image>(form, spec);
+        case ElementKind::Shape: return std::make_unique<Shape>(form, spec);
+        case ElementKind::Frame: return std::make_unique<Frame>(form, spec);
+        case ElementKind::Button: return std::make_unique<Button>(form, spec);
+        case ElementKind::TextBox: return std::make_unique<TextBox>(form, spec);
+        case ElementKind::Timer: return std::make_unique<Timer>(form, spec);
+    }
+    throw std::logic_error("unknown element kind");
+}
+
+}  // namespace
+
+Form::Form(const FormSpec& spec) : spec_(spec) {
+    elements_.reserve(spec.elements.size());
+    for (const auto& e : spec.elements) elements_.push_back(make(*this, e));
+    resetElements();
+}
+
+Form::~Form() = default;
+
+void Form::setCaption(std::string caption) {
+    if (caption_ == caption) return;
+    caption_ = std::move(caption);
+    if (observer_) observer_->formChanged(Property::Caption);
+}
+
+Element* Form::find(std::string_view name) const {
+    for (const auto& e : elements_)
+        if (e->name() == name) return e.get();
+    return nullptr;
+}
+
+Element* Form::findOrThrow(std::string_view name) const {
+    if (auto* e = find(name)) return e;
+    throw std::logic_error("no element " + std::string(name) + " on " + spec_.name);
+}
+
+std::vector<Focusable*> Form::tabOrder() const {
+    std::vector<Focusable*> out;
+    for (const auto& e : elements_) {
+        auto* f = dynamic_cast<Focusable*>(e.get());
+        if (f && f->visible() && f->spec().tabIndex >= 0) out.push_back(f);
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Focusable* a, const Focusable* b) {
+        return a->spec().tabIndex < b->spec().tabIndex;
+    });
+    return out;
+}
+
+void Form::resetElements() {
+    caption_ = spec_.caption;
+    for (auto& e : elements_) e->reset();
+    auto order = tabOrder();
+    focus_ = order.empty() ? nullptr : order.front();
+}
+
+void Form::takeFocus(Focusable* element) {
+    if (focus_ == element) return;
+    focus_ = element;
+    if (observer_) observer_->formChanged(Property::Focus);
+}
+
+void Form::refocus() {
+    if (focus_ && focus_->visible()) return;
+    Focusable* next = nullptr;
+    auto order = tabOrder();
+    if (!order.empty()) {
+        next = order.front();
+        // Pass it on to the next one in tab order after the one that was hidden.
+        if (focus_) {
+            for (auto* f : order)
+                if (f->spec().tabIndex > focus_->spec().tabIndex) {
+                    next = f;
+                    break;
+                }
+        }
+    }
+    takeFocus(next);
+}
+
+}  // namespace skyvane

@@ -1,0 +1,44 @@
+#include "platform/headless/headless_desktop.h"
+
+#include <algorithm>
+#include <random>
+
+namespace skyvane {
+
+void HeadlessDesktop::advance(std::uint64_t periods) {
+    for (std::uint64_t i = 0; i < periods && !ended(); ++i) runPeriod();
+}
+
+void HeadlessDesktop::advanceMs(std::int64_t ms) {
+    if (ms <= 0) return;
+    advance(static_cast<std::uint64_t>(ms * 1000 / kPeriodUs));
+}
+
+void HeadlessDesktop::shuffleTimers(std::uint32_t seed) {
+    setTimerOrder([rng = std::mt19937(seed)](std::vector<Timer*>& timers) mutable {
+        std::shuffle(timers.begin(), timers.end(), rng);
+    });
+}
+
+void HeadlessDesktop::reverseTimers() {
+    setTimerOrder([](std::vector<Timer*>& timers) { std::reverse(timers.begin(), timers.end()); });
+}
+
+void HeadlessDesktop::runMessageBox(const std::string& text, int style, const std::string& title) {
+    boxes_.push_back({text, style, title});
+    // A copy: the hook may open further boxes.
+    if (whileMessageBox) whileMessageBox(MessageBoxCall(boxes_.back()));
+}
+
+void RecordingSound::play(const char* name, unsigned flags) {
+    calls_.push_back({name ? std::optional<std::string>(name) : std::nullopt, flags});
+    if (name) {
+        playing_ = name;
+        looping_ = (flags & kSoundLoop) != 0;
+    } else {
+        playing_.reset();
+        looping_ = false;
+    }
+}
+
+}  // namespace skyvane

@@ -1,0 +1,291 @@
+#include "platform/qt/qt_views.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHash>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_look.h"
+
+namespace skyvane {
+
+namespace look = qtlook;
+
+QPixmap pixmapFor(const std::string& resource) {
+    static QHash<QString, QPixmap> cache;
+    if (resource.empty()) return {};
+    const auto key = QString::fromStdString(resource);
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.insert(key, QPixmap(key));
+    return *it;
+}
+
+// ---- Labels ----
+
+LabelView::LabelView(Label& label, QWidget* parent) : ElementView(label, parent), label_(label) {
+    setFont(look::font(label.spec().font));
+}
+
+void LabelView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const auto& spec = label_.spec();
+    QRect inner = rect();
+    if (spec.opaque) p.fillRect(inner, look::colour(label_.backColour()));
+    if (spec.border) {
+        // A sunken single border, two pixels deep.
+        const int w = width(), h = height();
+        p.fillRect(0, 0, w, 1, QColor(128, 128, 128));
+        p.fillRect(0, 0, 1, h, QColor(128, 128, 128));
+        p.fillRect(1, 1, w - 2, 1, QColor(64, 64, 64));
+        p.fillRect(1, 1, 1, h - 2, QColor(64, 64, 64));
+        p.fillRect(0, h - 1, w, 1, QColor(255, 255, 255));
+        p.fillRect(w - 1, 0, 1, h, QColor(255, 255, 255));
+        p.fillRect(1, h - 2, w - 2, 1, QColor(212, 208, 200));
+        p.fillRect(w - 2, 1, 1, h - 2, QColor(212, 208, 200));
+        inner.adjust(2, 2, -2, -2);
+    }
+    int flags = Qt::AlignTop | Qt::TextWordWrap;
+    switch (spec.align) {
+        case Align::Left: flags |= Qt::AlignLeft; break;
+        case Align::Right: flags |= Qt::AlignRight; break;
+        case Align::Centre: flags |= Qt::AlignHCenter; break;
+    }
+    p.setPen(look::colour(label_.foreColour()));
+    p.setFont(font());
+    // drawText never reads markup or mnemonics: the caption shows as it stands.
+    p.drawText(inner, flags, look::displayText(label_.caption()));
+}
+
+// ---- Images ----
+
+ImageView::ImageView(Image& image, QWidget* parent) : ElementView(image, parent), image_(image) {}
+
+void ImageView::paintEvent(QPaintEvent*) {
+    const QPixmap pm = pixmapFor(image_.picture().resource());
+    if (pm.isNull()) return;
+    QPainter p(this);
+    // Pixel art keeps its hard edges when it is scaled.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (image_.spec().stretch) {
+        p.drawPixmap(rect(), pm);
+    } else {
+        p.drawPixmap(0, 0, pm);
+    }
+}
+
+// ---- Shapes ----
+
+ShapeView::ShapeView(Shape& shape, QWidget* parent) : ElementView(shape, parent), shape_(shape) {}
+
+void ShapeView::paintEvent(QPaintEvent*) {
+    const auto& spec = shape_.spec();
+    const int bw = std::max(1, spec.borderWidth);
+    QRectF outerRect(rect());
+    if (spec.shape == ShapeKind::Circle) {
+        const double d = std::min(width(), height());
+        outerRect = QRectF((width() - d) / 2, (height() - d) / 2, d, d);
+    }
+    const QRectF innerRect = outerRect.adjusted(bw, bw, -bw, -bw);
+    QPainterPath outer, inner;
+    switch (spec.shape) {
+        case ShapeKind::Rectangle:
+            outer.addRect(outerRect);
+            if (innerRect.isValid()) inner.addRect(innerRect);
+            break;
+        case ShapeKind::RoundedRectangle: {
+            const double r = std::min(outerRect.width(), outerRect.height()) / 6.0;
+            outer.addRoundedRect(outerRect, r, r);
+            if (innerRect.isValid())
+                inner.addRoundedRect(innerRect, std::max(0.0, r - bw), std::max(0.0, r - bw));
+            break;
+        }
+        case ShapeKind::Circle:
+            outer.addEllipse(outerRect);
+            if (innerRect.isValid()) inner.addEllipse(innerRect);
+            break;
+    }
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (spec.fill == Fill::Opaque) p.fillPath(inner, look::colour(spec.backColour));
+    if (spec.fill == Fill::Solid) p.fillPath(inner, look::colour(shape_.fillColour()));
+    // The border lies inside the bounds.
+    p.fillPath(outer.subtracted(inner), look::colour(spec.borderColour));
+}
+
+// ---- The window ----
+
+FormWindow::FormWindow(Form& form, QtDesktop& desktop) : form_(form), desktop_(desktop) {
+    const auto& spec = form.spec();
+    Qt::WindowFlags flags = Qt::Window;
+    if (spec.border == BorderStyle::FixedSingle) {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint;
+        if (spec.minButton) flags |= Qt::WindowMinimizeButtonHint;
+        if (spec.maxButton) flags |= Qt::WindowMaximizeButtonHint;
+    }
+    setWindowFlags(flags);
+    const QSize client(look::px(spec.clientWidth), look::px(spec.clientHeight));
+    if (spec.border == BorderStyle::FixedSingle) {
+        setFixedSize(client);
+    } else {
+        resize(client);
+    }
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, look::colour(spec.background));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    // The window takes the keys itself only when no button or text box shows.
+    setFocusPolicy(Qt::NoFocus);
+    if (!spec.icon.empty()) setWindowIcon(QIcon(pixmapFor(spec.icon)));
+    setWindowTitle(look::windowTitle(form.caption()));
+    build();
+    form.setObserver(this);
+}
+
+// The form may already be gone when the desktop closes its windows at exit.
+FormWindow::~FormWindow() = default;
+
+QWidget* FormWindow::widgetFor(const Element& element) const {
+    auto it = widgets_.find(&element);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+Element* FormWindow::elementFor(const QWidget* widget) const {
+    for (const auto& [element, w] : widgets_)
+        if (w == widget) return const_cast<Element*>(element);
+    return nullptr;
+}
+
+void FormWindow::build() {
+    std::unordered_map<std::string, QWidget*> containers{{"", this}};
+    for (const auto& e : form_.elements())
+        if (e->kind() == ElementKind::Frame) {
+            auto* w = new QWidget(this);
+            QPalette pal = w->palette();
+            pal.setColor(QPalette::Window, look::colour(e->spec().backColour));
+            w->setPalette(pal);
+            w->setAutoFillBackground(true);
+            widgets_[e.get()] = w;
+            containers[e->name()] = w;
+        }
+    for (const auto& e : form_.elements()) {
+        QWidget* parent = containers.count(e->spec().container) ? containers[e->spec().container]
+                                                                 : this;
+        QWidget* w = nullptr;
+        switch (e->kind()) {
+            case ElementKind::Label: w = new LabelView(static_cast<Label&>(*e), parent); break;
+            case ElementKind::Image: w = new ImageView(static_cast<Image&>(*e), parent); break;
+            case ElementKind::Shape: w = new ShapeView(static_cast<Shape&>(*e), parent); break;
+            case ElementKind::Button: {
+                auto& model = static_cast<Button&>(*e);
+                auto* b = new QPushButton(look::buttonText(model.caption()), parent);
+                b->setFont(look::font({}));
+                b->setAutoDefault(true);  // Return presses the focused button
+                b->setFocusPolicy(Qt::StrongFocus);
+                QObject::connect(b, &QPushButton::clicked, b,
+                                 [this, &model] { desktop_.click(model); });
+                w = b;
+                break;
+            }
+            case ElementKind::TextBox: {
+                auto& model = static_cast<TextBox&>(*e);
+                auto* t = new QLineEdit(parent);
+                t->setFont(look::font({}));
+                t->setText(QString::fromStdString(model.text()));
+                QObject::connect(t, &QLineEdit::textEdited, t, [&model](const QString& text) {
+                    model.setText(text.toStdString());
+                });
+                w = t;
+                break;
+            }
+            case ElementKind::Frame:
+            case ElementKind::Timer: break;
+        }
+        if (w) widgets_[e.get()] = w;
+    }
+    // Stacking: within a container the first element listed is in front, and frames, buttons
+    // and the text box lie above everything drawn.
+    auto windowed = [](const Element& e) {
+        return e.kind() == ElementKind::Frame || e.kind() == ElementKind::Button ||
+               e.kind() == ElementKind::TextBox;
+    };
+    const auto& all = form_.elements();
+    for (int pass = 0; pass < 2; ++pass)
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            if (windowed(**it) != (pass == 1)) continue;
+            if (auto* w = widgetFor(**it)) w->raise();
+        }
+    // Tab order as laid out.
+    std::vector<Focusable*> focusables;
+    for (const auto& e : all)
+        if (auto* f = dynamic_cast<Focusable*>(e.get())) focusables.push_back(f);
+    std::stable_sort(focusables.begin(), focusables.end(), [](auto* a, auto* b) {
+        return a->spec().tabIndex < b->spec().tabIndex;
+    });
+    for (size_t i = 1; i < focusables.size(); ++i)
+        QWidget::setTabOrder(widgetFor(*focusables[i - 1]), widgetFor(*focusables[i]));
+    for (const auto& e : all)
+        if (auto* c = dynamic_cast<Control*>(e.get())) {
+            auto* w = widgetFor(*c);
+            w->setGeometry(look::rect(c->left(), c->top(), c->spec().width, c->spec().height));
+            w->setVisible(c->visible());
+        }
+}
+
+void FormWindow::placeOnScreen() {
+    if (placed_) return;
+    placed_ = true;
+    if (form_.spec().start != StartPosition::CentreScreen) return;
+    if (auto* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void FormWindow::elementChanged(Element& element, Property property) {
+    QWidget* w = widgetFor(element);
+    if (!w) return;
+    switch (property) {
+        case Property::Left:
+        case Property::Top: {
+            const auto& c = static_cast<Control&>(element);
+            w->setGeometry(look::rect(c.left(), c.top(), c.spec().width, c.spec().height));
+            break;
+        }
+        case Property::Visible: w->setVisible(static_cast<Control&>(element).visible()); break;
+        case Property::Text: {
+            auto* t = static_cast<QLineEdit*>(w);
+            const auto text = QString::fromStdString(static_cast<TextBox&>(element).text());
+            if (t->text() != text) t->setText(text);
+            break;
+        }
+        default: w->update(); break;
+    }
+}
+
+void FormWindow::formChanged(Property property) {
+    if (property == Property::Caption) setWindowTitle(look::windowTitle(form_.caption()));
+    if (property == Property::Focus) applyFocus();
+}
+
+void FormWindow::applyFocus() {
+    if (auto* f = form_.focus()) {
+        if (auto* w = widgetFor(*f)) w->setFocus(Qt::OtherFocusReason);
+    } else if (auto* fw = focusWidget()) {
+        fw->clearFocus();
+    }
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    // The model decides: unloading the form closes the window.
+    event->ignore();
+    desktop_.closeWindow(form_);
+}
+
+}  // namespace skyvane

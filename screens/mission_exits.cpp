@@ -1,0 +1,32 @@
+// The ways out of a mission: the close button's farewell, and the unload that ends the game
+// however the mission screen is closed.
+
+#include "mission/mission_screen.h"
+
+namespace skyvane {
+
+namespace {
+constexpr const char* kRegret = "残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります";
+constexpr const char* kRespectBefore = "しかしながら、「";
+constexpr const char* kRespectAfter = "」の勇気には心より敬意を表します";
+}  // namespace
+
+void MissionScreen::Command2_Click() {
+    std::string message = kRegret;
+    message += '\r';
+    message += kRespectBefore;
+    message += pilotName_.text();
+    message += kRespectAfter;
+    desktop_.messageBox(message, kInformationOk, "");
+    desktop_.unload(*this);
+}
+
+void MissionScreen::Form_Unload(std::int16_t& Cancel) {
+    (void)Cancel;
+    // Twice, as the game always has: whatever still plays is silenced.
+    sound_.play(nullptr, kSoundSync);
+    sound_.play(nullptr, kSoundSync);
+    desktop_.end();
+}
+
+}  // namespace skyvane
