@@ -22,7 +22,8 @@ QStringList familiesFor(const std::string& face) {
 QFont font(const FontSpec& spec) {
     QFont f;
     f.setFamilies(familiesFor(spec.face));
-    const double points = spec.face.empty() ? 9.0 : spec.points;
+    // The default interface font: 8.25 pt keeps the key help on its one line.
+    const double points = spec.face.empty() ? 8.25 : spec.points;
     f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     f.setBold(spec.bold);
     f.setStyleStrategy(QFont::PreferMatch);

@@ -1,0 +1,252 @@
+// The rules every desktop keeps, on the headless desktop: the 64 Hz timer grid, the end of the
+// program, focus and key routing, and key repeat.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "layouts/builders.h"
+#include "platform/headless/headless_desktop.h"
+
+namespace skyvane {
+namespace {
+
+using namespace layout;
+
+FormSpec testSpec() {
+    FormSpec f;
+    f.name = "Test";
+    f.clientWidth = 3000;
+    f.clientHeight = 3000;
+    f.elements = {
+        button("Ok", {0, 0, 900, 375}, "OK", 1),
+        button("Cancel", {1000, 0, 900, 375}, "Cancel", 0),
+        timer("A", 10),
+        timer("B", 10),
+    };
+    return f;
+}
+
+struct TestForm : Form {
+    TestForm() : Form(spec()), ok(get<Button>("Ok")), cancel(get<Button>("Cancel")),
+                 a(get<Timer>("A")), b(get<Timer>("B")) {
+        ok.onClick = [this] { log.push_back("click Ok"); };
+        cancel.onClick = [this] { log.push_back("click Cancel"); };
+    }
+    static const FormSpec& spec() {
+        static const FormSpec s = testSpec();
+        return s;
+    }
+    void Form_KeyDown(std::int16_t key, std::int16_t) override {
+        log.push_back("down " + std::to_string(key));
+    }
+    void Form_KeyUp(std::int16_t key, std::int16_t) override {
+        log.push_back("up " + std::to_string(key));
+    }
+    Button& ok;
+    Button& cancel;
+    Timer& a;
+    Timer& b;
+    std::vector<std::string> log;
+};
+
+struct Grid : ::testing::Test {
+    void SetUp() override {
+        desktop.invoke([&] { desktop.show(form); });
+        form.a.setEnabled(false);
+        form.b.setEnabled(false);
+        form.a.onTimer = [&] { ++aTicks; };
+        form.b.onTimer = [&] { ++bTicks; };
+    }
+    HeadlessDesktop desktop;
+    TestForm form;
+    int aTicks = 0;
+    int bTicks = 0;
+};
+
+TEST(TimerGrid, IntervalsRoundUpToWholePeriods) {
+    const struct {
+        int ms, periods;
+    } cases[] = {{0, 0}, {1, 1}, {10, 1}, {15, 1}, {16, 2}, {20, 2}, {31, 2},
+                 {32, 3}, {190, 13}, {500, 32}, {1000, 64}};
+    for (const auto& c : cases) EXPECT_EQ(Timer::periodsFor(c.ms), c.periods) << c.ms << " ms";
+}
+
+TEST_F(Grid, TicksPerSecondFollowTheRoundedInterval) {
+    const struct {
+        int ms, ticksPerSecond;
+    } cases[] = {{1, 64}, {10, 64}, {20, 32}, {500, 2}, {1000, 1}};
+    for (const auto& c : cases) {
+        aTicks = 0;
+        form.a.setInterval(c.ms);
+        form.a.setEnabled(true);
+        desktop.advance(64);
+        form.a.setEnabled(false);
+        EXPECT_EQ(aTicks, c.ticksPerSecond) << c.ms << " ms";
+    }
+}
+
+TEST_F(Grid, ZeroIntervalNeverTicks) {
+    form.a.setInterval(0);
+    form.a.setEnabled(true);
+    desktop.advance(200);
+    EXPECT_EQ(aTicks, 0);
+}
+
+TEST_F(Grid, SettingTheIntervalOrEnablingRestartsTheCount) {
+    form.a.setInterval(500);
+    form.a.setEnabled(true);
+    desktop.advance(20);
+    form.a.setInterval(500);  // same value: still a restart
+    desktop.advance(31);
+    EXPECT_EQ(aTicks, 0);
+    desktop.advance(1);
+    EXPECT_EQ(aTicks, 1);
+
+    form.a.setEnabled(false);
+    desktop.advance(10);
+    form.a.setEnabled(true);
+    desktop.advance(31);
+    EXPECT_EQ(aTicks, 1);
+    desktop.advance(1);
+    EXPECT_EQ(aTicks, 2);
+}
+
+TEST_F(Grid, ATimerStoppedEarlierInAPeriodDoesNotTickInIt) {
+    form.a.onTimer = [&] {
+        ++aTicks;
+        form.b.setEnabled(false);
+    };
+    form.a.setEnabled(true);
+    form.b.setEnabled(true);
+    desktop.advance(3);  // loading order: A first
+    EXPECT_EQ(aTicks, 3);
+    EXPECT_EQ(bTicks, 0);
+
+    form.b.setEnabled(true);
+    desktop.reverseTimers();  // B first: it ticks once before A stops it
+    desktop.advance(3);
+    EXPECT_EQ(bTicks, 1);
+}
+
+TEST_F(Grid, ATimerStartedInAPeriodWaitsForItsFullInterval) {
+    form.a.onTimer = [&] {
+        ++aTicks;
+        form.b.setEnabled(true);
+    };
+    form.a.setEnabled(true);
+    desktop.reverseTimers();
+    desktop.advance(1);
+    EXPECT_EQ(bTicks, 0);
+    desktop.advance(1);
+    EXPECT_EQ(bTicks, 1);
+}
+
+TEST_F(Grid, TimersTickDuringAMessageBoxButNeverReenterTheirHandler) {
+    int boxes = 0;
+    form.a.onTimer = [&] {
+        ++aTicks;
+        desktop.messageBox("hello", kInformationOk, "");
+    };
+    desktop.whileMessageBox = [&](const MessageBoxCall&) {
+        ++boxes;
+        desktop.advance(10);
+    };
+    form.a.setEnabled(true);
+    form.b.setEnabled(true);
+    desktop.advance(1);
+    EXPECT_EQ(aTicks, 1);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(bTicks, 10);  // once in each period the box was open, not again after it
+}
+
+TEST_F(Grid, NoHandlerRunsAfterTheEndAndTheEndingHandlerStops) {
+    bool after = false;
+    form.a.onTimer = [&] {
+        ++aTicks;
+        desktop.end();
+        after = true;
+    };
+    form.a.setEnabled(true);
+    form.b.setEnabled(true);
+    desktop.advance(5);
+    EXPECT_TRUE(desktop.ended());
+    EXPECT_FALSE(after);
+    EXPECT_EQ(aTicks, 1);
+    EXPECT_EQ(bTicks, 0);
+    desktop.pressKey(form, vk::Left);
+    desktop.click(form.ok);
+    EXPECT_TRUE(form.log.empty());
+    EXPECT_EQ(desktop.quitCount(), 1);
+}
+
+TEST_F(Grid, UnloadingTheLastFormEndsTheProgram) {
+    desktop.closeWindow(form);
+    EXPECT_TRUE(desktop.ended());
+    EXPECT_FALSE(form.loaded());
+}
+
+// ---- Focus and keys ----
+
+TEST_F(Grid, FocusStartsOnTheFirstTabStopAndMovesOnWhenItHides) {
+    EXPECT_EQ(form.focus(), &form.cancel);
+    form.cancel.setVisible(false);
+    EXPECT_EQ(form.focus(), &form.ok);
+    form.ok.setVisible(false);
+    EXPECT_EQ(form.focus(), nullptr);
+    form.ok.setVisible(true);
+    EXPECT_EQ(form.focus(), &form.ok);
+}
+
+TEST_F(Grid, KeysReachTheFormOnlyWhileNoButtonShows) {
+    desktop.pressKey(form, vk::Left);
+    desktop.releaseKey(form, vk::Left);
+    EXPECT_TRUE(form.log.empty());
+
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    desktop.pressKey(form, vk::Left);
+    desktop.releaseKey(form, vk::Left);
+    EXPECT_EQ(form.log, (std::vector<std::string>{"down 37", "up 37"}));
+}
+
+TEST_F(Grid, ReturnAndSpacePressTheFocusedButton) {
+    desktop.pressKey(form, vk::Return);
+    desktop.releaseKey(form, vk::Return);
+    form.ok.setFocus();
+    desktop.pressKey(form, vk::Space);
+    EXPECT_EQ(form.log, (std::vector<std::string>{"click Cancel"}));
+    desktop.releaseKey(form, vk::Space);  // a button is pressed when Space comes up
+    EXPECT_EQ(form.log, (std::vector<std::string>{"click Cancel", "click Ok"}));
+}
+
+TEST_F(Grid, HeldKeysRepeatAfterHalfASecondThenThirtyTimesASecond) {
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    desktop.pressKey(form, vk::Shift);
+    desktop.pressKey(form, vk::Up);
+    form.log.clear();
+    desktop.advance(31);  // 484 ms
+    EXPECT_TRUE(form.log.empty());
+    desktop.advance(1);  // 500 ms
+    EXPECT_EQ(form.log, (std::vector<std::string>{"down 16", "down 38"}));
+    form.log.clear();
+    desktop.advance(64);  // the next second
+    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 16"), 30);
+    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 38"), 30);
+
+    desktop.releaseKey(form, vk::Up);
+    form.log.clear();
+    desktop.advance(64);
+    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 38"), 0);
+    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 16"), 30);
+
+    desktop.releaseAllKeys();  // the window lost the keyboard
+    form.log.clear();
+    desktop.advance(64);
+    EXPECT_TRUE(form.log.empty());
+}
+
+}  // namespace
+}  // namespace skyvane
