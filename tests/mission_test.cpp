@@ -366,7 +366,6 @@ TEST_F(Mission, TouchDownsAreJudgedAtTheLinesAndZoneEdges) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        GameFixture::TearDown();
         HeadlessDesktop d;
         RecordingSound s;
         Game g(d, s);
