@@ -1,0 +1,321 @@
+// The Qt adapter, offscreen: what the three screens look like at probe points taken from the
+// layouts, fonts, plain text everywhere, keys, key repeat and the pacing of the timer grid.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+#include "layouts/layouts.h"
+#include "platform/headless/headless_desktop.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_look.h"
+#include "platform/qt/qt_views.h"
+#include "screens/game.h"
+
+namespace skyvane {
+namespace {
+
+constexpr std::int64_t kPeriodNs = 15'625'000;
+
+struct QtGame : ::testing::Test {
+    QtGame() {
+        desktop.setClock([this] { return now; });
+        desktop.invoke([&] { game.start(); });
+    }
+    FormWindow& window(const Form& f) { return *desktop.windowFor(f); }
+    QImage render(const Form& f, const char* file) {
+        QImage img = window(f).grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QDir().mkpath("renders");
+        img.save(QString("renders/%1.png").arg(file));
+        return img;
+    }
+    void join(const std::string& name) {
+        game.title.Text1.setText(name);
+        desktop.click(game.title.Command1);
+    }
+    void advanceTo(std::int64_t ns) {
+        now = ns;
+        desktop.wake();
+    }
+    void key(QEvent::Type type, Qt::Key k, const Form& f, bool autoRepeat = false) {
+        QKeyEvent ev(type, k, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(&window(f), &ev);
+    }
+
+    std::int64_t now = 0;
+    RecordingSound sound;
+    QtDesktop desktop;
+    Game game{desktop, sound};
+    MissionScreen& m = game.mission;
+};
+
+QColor at(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+
+// Frame1 of the mission screen starts at (320, 136) in the window, Frame2 at (8, 136).
+constexpr int kMapX = 320, kViewY = 136;
+
+TEST_F(QtGame, MissionScreenAtItsProbePoints) {
+    join("Ace");
+    const QImage img = render(m, "mission");
+    EXPECT_EQ(img.size(), QSize(615, 400));
+    const struct {
+        const char* what;
+        int x, y;
+        QColor colour;
+    } probes[] = {
+        {"window background", 3, 395, QColor(0, 0, 0)},
+        {"side view background", 20, 150, QColor(192, 255, 255)},
+        {"map background", 340, 150, QColor(128, 128, 255)},
+        {"panel outline, 1 px grey", 8, 40, QColor(128, 128, 128)},
+        {"inside the panel outline", 9, 40, QColor(0, 0, 0)},
+        {"altitude box border", 96, 20, QColor(128, 128, 128)},
+        {"message line border", 8, 95, QColor(128, 128, 128)},
+        {"blue line along the side view's bottom", 100, kViewY + 192, QColor(0, 0, 255)},
+        {"target pad, red", 53, kViewY + 190, QColor(255, 0, 0)},
+        {"target pad border", 48, kViewY + 190, QColor(192, 64, 0)},
+        {"target mark rim, 3 px light orange", kMapX + 41, kViewY + 92, QColor(255, 192, 128)},
+        {"target mark fill", kMapX + 44, kViewY + 92, QColor(255, 128, 0)},
+        {"power lamp, dark red", 544, 39, QColor(64, 0, 0)},
+        {"power lamp rim, 3 px", 534, 39, QColor(64, 64, 64)},
+        {"helicopter hub above the base circle", kMapX + 255, kViewY + 175, QColor(0, 0, 0)},
+        {"up lamp above the heading's middle", 544, 17, QColor(255, 0, 0)},
+    };
+    for (const auto& p : probes) EXPECT_EQ(at(img, p.x, p.y), p.colour) << p.what;
+
+    // The message line holds the two-line briefing: ink in both halves.
+    auto inkInRows = [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = 10; x < 605; ++x)
+                if (at(img, x, y) == QColor(255, 255, 0)) return true;
+        return false;
+    };
+    EXPECT_TRUE(inkInRows(82, 96));
+    EXPECT_TRUE(inkInRows(97, 111));
+}
+
+TEST_F(QtGame, BaseCircleLiesAboveItsPadAndFramesClipTheirContents) {
+    join("Ace");
+    m.Image3.setVisible(false);
+    QImage img = render(m, "mission-base");
+    EXPECT_EQ(at(img, kMapX + 241, kViewY + 172), QColor(255, 255, 255)) << "circle rim, 4 px";
+    EXPECT_EQ(at(img, kMapX + 243, kViewY + 172), QColor(255, 255, 255)) << "circle rim, 4 px";
+    EXPECT_EQ(at(img, kMapX + 245, kViewY + 172), QColor(128, 128, 128)) << "circle inside";
+    EXPECT_EQ(at(img, kMapX + 237, kViewY + 160), QColor(128, 128, 128)) << "pad corner";
+    EXPECT_EQ(at(img, kMapX + 235, kViewY + 172), QColor(64, 64, 64)) << "pad border";
+
+    // The helicopter half out of the map is cut off at the frame's right edge.
+    m.Image3.setVisible(true);
+    m.Image3.setLeft(4200);
+    m.Image3.setTop(1500);
+    img = render(m, "mission-clipped");
+    EXPECT_EQ(at(img, kMapX + 288, kViewY + 116), QColor(255, 255, 255)) << "inside the frame";
+    EXPECT_EQ(at(img, kMapX + 292, kViewY + 116), QColor(0, 0, 0)) << "beyond the frame";
+}
+
+int yellowColumns(const QImage& img, QRect area) {
+    int columns = 0;
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (img.pixelColor(x, y).red() > 200 && img.pixelColor(x, y).blue() < 100) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
+bool colourIn(const QImage& img, QRect area, const QColor& c) {
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (img.pixelColor(x, y) == c) return true;
+    return false;
+}
+
+TEST_F(QtGame, TitleBlinksOverThePrologueWhichItsFrameClips) {
+    for (int i = 0; i < 100; ++i) desktop.runPeriod();  // the prologue is 33 px into the frame
+    const QImage img = render(game.title, "title");
+    EXPECT_EQ(img.size(), QSize(401, 142));
+    const QRect titleLabel(8 + 56, 8 + 16, 257, 41);
+    EXPECT_TRUE(colourIn(img, titleLabel, QColor(0, 0, 255))) << "blue phase of the title";
+    EXPECT_TRUE(colourIn(img, QRect(16, 45, 360, 35), QColor(255, 255, 0))) << "prologue";
+    EXPECT_FALSE(colourIn(img, QRect(10, 82, 380, 5), QColor(255, 255, 0))) << "below the frame";
+}
+
+TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
+    join("Ace");
+    desktop.invoke([&] { desktop.show(game.closing); });
+    const QImage img = render(game.closing, "closing");
+    EXPECT_EQ(img.size(), QSize(312, 213));
+    EXPECT_TRUE(colourIn(img, QRect(24, 16, 257, 41), QColor(0, 0, 255))) << "title";
+    EXPECT_GT(yellowColumns(img, QRect(104, 128, 73, 17)), 10) << "the name";
+    EXPECT_GT(yellowColumns(img, QRect(40, 64, 257, 57)), 120) << "the tribute";
+}
+
+TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
+    const struct {
+        FontSpec spec;
+        const char* family;
+        int pixels;
+    } cases[] = {
+        {{kPGothic, 14.25, false}, "IPAPGothic", 19},
+        {{kGothic, 14.25, false}, "IPAGothic", 19},
+        {{kPGothic, 9.75, true}, "IPAPGothic", 13},
+        {{kMincho, 26.25, true}, "IPAMincho", 35},
+        {{}, "IPAPGothic", 11},
+    };
+    for (const auto& c : cases) {
+        const QFont f = qtlook::font(c.spec);
+        const QFontInfo info(f);
+        EXPECT_EQ(info.family().toStdString(), c.family) << c.spec.face;
+        EXPECT_EQ(info.pixelSize(), c.pixels) << c.spec.face;
+        EXPECT_EQ(info.bold(), c.spec.bold) << c.spec.face;
+    }
+}
+
+TEST_F(QtGame, WindowsHaveTheirBordersIconsAndCaptions) {
+    auto& title = window(game.title);
+    EXPECT_EQ(title.windowTitle().toStdString(), "SV（災害救助シュミレーション）");
+    EXPECT_EQ(title.minimumSize(), title.maximumSize());
+    EXPECT_FALSE(title.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(title.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(title.windowIcon().isNull());
+    join("Ace");
+    auto& mission = window(m);
+    EXPECT_EQ(mission.minimumSize(), QSize(615, 400));
+    EXPECT_EQ(mission.maximumSize(), QSize(615, 400));
+    EXPECT_TRUE(mission.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(mission.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(title.isVisible());
+    EXPECT_TRUE(mission.isVisible());
+    desktop.invoke([&] { desktop.show(game.closing); });
+    auto& closing = window(game.closing);
+    EXPECT_NE(closing.minimumSize(), closing.maximumSize());
+    EXPECT_EQ(closing.size(), QSize(312, 213));
+    EXPECT_FALSE(closing.windowIcon().isNull());
+}
+
+// Whatever the player types as a name is shown as typed: no markup, mnemonics or placeholders,
+// and a carriage return breaks the line.
+TEST_F(QtGame, NamesAndCaptionsAreShownAsPlainText) {
+    const std::string name = "<b>x</b>&x[*]\r";
+    join(name);
+    EXPECT_EQ(window(m).windowHandle()->title().toStdString(), "ＳＶ  パイロット　<b>x</b>&x[*]\n");
+
+    const QRect line(10, 82, 595, 29);
+    auto columnsOf = [&](const std::string& caption) {
+        m.Label9.setCaption(caption);
+        return yellowColumns(render(m, "label"), line);
+    };
+    const int plain = columnsOf("x");
+    EXPECT_GT(columnsOf("<b>x</b>"), 4 * plain);
+    EXPECT_GT(columnsOf("&x"), plain + 2);
+    m.Label9.setCaption("x\ry");
+    const QImage twoLines = render(m, "label-two-lines");
+    EXPECT_GT(yellowColumns(twoLines, QRect(10, 82, 595, 13)), 0);
+    EXPECT_GT(yellowColumns(twoLines, QRect(10, 97, 595, 13)), 0);
+
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowHandle() ? box->windowHandle()->title() : box->windowTitle();
+        icon = box->icon();
+        format = box->textFormat();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+    desktop.click(m.Command2);
+    EXPECT_EQ(text.toStdString(),
+              "残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります\n"
+              "しかしながら、「<b>x</b>&x[*]\n」の勇気には心より敬意を表します");
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_TRUE(title.isEmpty());
+    EXPECT_TRUE(desktop.ended());
+    EXPECT_EQ(sound.calls().size(), 2u);
+}
+
+TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
+    EXPECT_EQ(qtlook::windowTitle("a[*]b").toStdString(), "a[*][*]b");
+    QWidget w;
+    w.setWindowTitle(qtlook::windowTitle("a[*]b\rc"));
+    w.show();
+    EXPECT_EQ(w.windowHandle()->title().toStdString(), "a[*]b\nc");
+}
+
+TEST(QtKeys, QtKeysBecomeVirtualKeyCodes) {
+    const struct {
+        Qt::Key key;
+        int code;
+    } cases[] = {{Qt::Key_Shift, 16}, {Qt::Key_Left, 37},  {Qt::Key_Up, 38},     {Qt::Key_Right, 39},
+                 {Qt::Key_Down, 40},  {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Space, 32},
+                 {Qt::Key_Control, 17}, {Qt::Key_A, 65},   {Qt::Key_7, 55},     {Qt::Key_F1, 112},
+                 {Qt::Key_Escape, 27}, {Qt::Key_yen, 0}};
+    for (const auto& c : cases) {
+        QKeyEvent ev(QEvent::KeyPress, c.key, Qt::NoModifier);
+        EXPECT_EQ(virtualKey(ev), c.code) << c.key;
+    }
+}
+
+TEST_F(QtGame, KeysReachTheFlightAndHeldKeysRepeatThroughTheAdapter) {
+    join("Ace");
+    key(QEvent::KeyPress, Qt::Key_Left, m);  // GO has the focus: the form sees nothing
+    key(QEvent::KeyRelease, Qt::Key_Left, m);
+    EXPECT_EQ(m.Label2.caption(), "0");
+    qobject_cast<QPushButton*>(window(m).widgetFor(m.Command1))->click();
+    ASSERT_TRUE(m.Timer1.enabled());
+
+    key(QEvent::KeyPress, Qt::Key_Shift, m);
+    EXPECT_EQ(m.KeyY, 1);
+    key(QEvent::KeyPress, Qt::Key_Left, m);
+    EXPECT_EQ(m.KeyX, -1);
+    // The window system's own repeats arrive as release-press pairs and are dropped.
+    key(QEvent::KeyRelease, Qt::Key_Left, m, true);
+    key(QEvent::KeyPress, Qt::Key_Left, m, true);
+    EXPECT_EQ(m.KeyX, -1);
+
+    m.EngineOn = 0;  // the next key-down of any key takes the lift away
+    advanceTo(31 * kPeriodNs);
+    EXPECT_EQ(m.KeyY, 1);
+    advanceTo(32 * kPeriodNs);  // 500 ms: the adapter repeats the held keys
+    EXPECT_EQ(m.KeyY, 0);
+    EXPECT_EQ(m.Shape8.fillColour(), 255u);
+    key(QEvent::KeyRelease, Qt::Key_Shift, m);
+    EXPECT_EQ(m.Shape8.fillColour(), 64u);
+    key(QEvent::KeyRelease, Qt::Key_Left, m);
+    EXPECT_EQ(m.KeyX, 0);
+}
+
+TEST_F(QtGame, ThePacerTicksOnAbsoluteDeadlinesAndDropsWhatAStallMissed) {
+    auto& t = game.title;
+    advanceTo(kPeriodNs - 1);
+    EXPECT_EQ(t.ScrollTop, 1000);
+    for (int i = 1; i <= 64; ++i) advanceTo(i * kPeriodNs + 300'000);
+    EXPECT_EQ(t.ScrollTop, 1000 - 64 * 5);
+    advanceTo(64 * kPeriodNs + 900'000);  // no new deadline passed
+    EXPECT_EQ(t.ScrollTop, 1000 - 64 * 5);
+    advanceTo(10 * 64 * kPeriodNs);  // a ten-second stall: one tick, not 576
+    EXPECT_EQ(t.ScrollTop, 1000 - 65 * 5);
+    EXPECT_EQ(desktop.period(), 640u);
+}
+
+}  // namespace
+}  // namespace skyvane
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
