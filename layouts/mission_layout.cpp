@@ -123,8 +123,8 @@ FormSpec build() {
 }  // namespace
 
 const FormSpec& missionLayout() {
-    static const FormSpec spec = build();
-    return spec;
+    static const FormSpec design = build();
+    return design;
 }
 
 }  // namespace skyvane

@@ -66,13 +66,13 @@ FormSpec buildClosing() {
 }  // namespace
 
 const FormSpec& titleLayout() {
-    static const FormSpec spec = buildTitle();
-    return spec;
+    static const FormSpec design = buildTitle();
+    return design;
 }
 
 const FormSpec& closingLayout() {
-    static const FormSpec spec = buildClosing();
-    return spec;
+    static const FormSpec design = buildClosing();
+    return design;
 }
 
 }  // namespace skyvane

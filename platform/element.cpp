@@ -28,8 +28,8 @@ void Control::setVisible(bool v) {
 }
 
 void Control::reset() {
-    left_ = spec().left;
-    top_ = spec().top;
+    left_ = design().left;
+    top_ = design().top;
     visible_ = true;
 }
 
@@ -53,9 +53,9 @@ void Label::setBackColour(Colour c) {
 
 void Label::reset() {
     Control::reset();
-    caption_ = spec().caption;
-    fore_ = spec().foreColour;
-    back_ = spec().backColour;
+    caption_ = design().caption;
+    fore_ = design().foreColour;
+    back_ = design().backColour;
 }
 
 void Image::setPicture(Picture p) {
@@ -66,7 +66,7 @@ void Image::setPicture(Picture p) {
 
 void Image::reset() {
     Control::reset();
-    picture_ = Picture(spec().picture);
+    picture_ = Picture(design().picture);
 }
 
 void Shape::setFillColour(Colour c) {
@@ -77,7 +77,7 @@ void Shape::setFillColour(Colour c) {
 
 void Shape::reset() {
     Control::reset();
-    fill_ = spec().fillColour;
+    fill_ = design().fillColour;
 }
 
 bool Focusable::hasFocus() const { return form().focus() == this; }
@@ -95,7 +95,7 @@ void TextBox::setText(std::string text) {
 
 void TextBox::reset() {
     Control::reset();
-    text_ = spec().caption;
+    text_ = design().caption;
 }
 
 int Timer::periodsFor(int intervalMs) {
@@ -120,7 +120,7 @@ void Timer::setEnabled(bool e) {
 }
 
 void Timer::reset() {
-    interval_ = spec().interval;
+    interval_ = design().interval;
     enabled_ = true;
     restart();
 }

@@ -73,14 +73,14 @@ enum class Property {
 
 class Element {
 public:
-    Element(Form& form, const ElementSpec& spec) : form_(form), spec_(spec) {}
+    Element(Form& form, const ElementSpec& design) : form_(form), spec_(design) {}
     virtual ~Element() = default;
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
     const std::string& name() const { return spec_.name; }
     ElementKind kind() const { return spec_.kind; }
-    const ElementSpec& spec() const { return spec_; }
+    const ElementSpec& design() const { return spec_; }
     Form& form() const { return form_; }
 
     // Back to the laid-out values, as when the window is created.
@@ -167,7 +167,7 @@ public:
 class Button : public Focusable {
 public:
     using Focusable::Focusable;
-    const std::string& caption() const { return spec().caption; }
+    const std::string& caption() const { return design().caption; }
     std::function<void()> onClick;
 };
 

@@ -7,24 +7,24 @@ namespace skyvane {
 
 namespace {
 
-std::unique_ptr<Element> make(Form& form, const ElementSpec& spec) {
-    switch (spec.kind) {
-        case ElementKind::Label: return std::make_unique<Label>(form, spec);
-        case ElementKind::Image: return std::make_unique<Image>(form, spec);
-        case ElementKind::Shape: return std::make_unique<Shape>(form, spec);
-        case ElementKind::Frame: return std::make_unique<Frame>(form, spec);
-        case ElementKind::Button: return std::make_unique<Button>(form, spec);
-        case ElementKind::TextBox: return std::make_unique<TextBox>(form, spec);
-        case ElementKind::Timer: return std::make_unique<Timer>(form, spec);
+std::unique_ptr<Element> make(Form& form, const ElementSpec& design) {
+    switch (design.kind) {
+        case ElementKind::Label: return std::make_unique<Label>(form, design);
+        case ElementKind::Image: return std::make_unique<Image>(form, design);
+        case ElementKind::Shape: return std::make_unique<Shape>(form, design);
+        case ElementKind::Frame: return std::make_unique<Frame>(form, design);
+        case ElementKind::Button: return std::make_unique<Button>(form, design);
+        case ElementKind::TextBox: return std::make_unique<TextBox>(form, design);
+        case ElementKind::Timer: return std::make_unique<Timer>(form, design);
     }
     throw std::logic_error("unknown element kind");
 }
 
 }  // namespace
 
-Form::Form(const FormSpec& spec) : spec_(spec) {
-    elements_.reserve(spec.elements.size());
-    for (const auto& e : spec.elements) elements_.push_back(make(*this, e));
+Form::Form(const FormSpec& design) : spec_(design) {
+    elements_.reserve(design.elements.size());
+    for (const auto& e : design.elements) elements_.push_back(make(*this, e));
     resetElements();
 }
 
@@ -51,10 +51,10 @@ std::vector<Focusable*> Form::tabOrder() const {
     std::vector<Focusable*> out;
     for (const auto& e : elements_) {
         auto* f = dynamic_cast<Focusable*>(e.get());
-        if (f && f->visible() && f->spec().tabIndex >= 0) out.push_back(f);
+        if (f && f->visible() && f->design().tabIndex >= 0) out.push_back(f);
     }
     std::stable_sort(out.begin(), out.end(), [](const Focusable* a, const Focusable* b) {
-        return a->spec().tabIndex < b->spec().tabIndex;
+        return a->design().tabIndex < b->design().tabIndex;
     });
     return out;
 }
@@ -81,7 +81,7 @@ void Form::refocus() {
         // Pass it on to the next one in tab order after the one that was hidden.
         if (focus_) {
             for (auto* f : order)
-                if (f->spec().tabIndex > focus_->spec().tabIndex) {
+                if (f->design().tabIndex > focus_->design().tabIndex) {
                     next = f;
                     break;
                 }

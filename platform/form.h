@@ -40,12 +40,12 @@ public:
 // override the event handlers they have.
 class Form {
 public:
-    explicit Form(const FormSpec& spec);
+    explicit Form(const FormSpec& design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const FormSpec& spec() const { return spec_; }
+    const FormSpec& design() const { return spec_; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
 

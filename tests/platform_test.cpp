@@ -29,12 +29,12 @@ FormSpec testSpec() {
 }
 
 struct TestForm : Form {
-    TestForm() : Form(spec()), ok(get<Button>("Ok")), cancel(get<Button>("Cancel")),
+    TestForm() : Form(design()), ok(get<Button>("Ok")), cancel(get<Button>("Cancel")),
                  a(get<Timer>("A")), b(get<Timer>("B")) {
         ok.onClick = [this] { log.push_back("click Ok"); };
         cancel.onClick = [this] { log.push_back("click Cancel"); };
     }
-    static const FormSpec& spec() {
+    static const FormSpec& design() {
         static const FormSpec s = testSpec();
         return s;
     }

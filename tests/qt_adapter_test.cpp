@@ -159,7 +159,7 @@ TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
 
 TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
     const struct {
-        FontSpec spec;
+        FontSpec design;
         const char* family;
         int pixels;
     } cases[] = {
@@ -170,11 +170,11 @@ TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
         {{}, "IPAPGothic", 11},
     };
     for (const auto& c : cases) {
-        const QFont f = qtlook::font(c.spec);
+        const QFont f = qtlook::font(c.design);
         const QFontInfo info(f);
-        EXPECT_EQ(info.family().toStdString(), c.family) << c.spec.face;
-        EXPECT_EQ(info.pixelSize(), c.pixels) << c.spec.face;
-        EXPECT_EQ(info.bold(), c.spec.bold) << c.spec.face;
+        EXPECT_EQ(info.family().toStdString(), c.family) << c.design.face;
+        EXPECT_EQ(info.pixelSize(), c.pixels) << c.design.face;
+        EXPECT_EQ(info.bold(), c.design.bold) << c.design.face;
     }
 }
 

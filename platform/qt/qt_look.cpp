@@ -19,13 +19,13 @@ QStringList familiesFor(const std::string& face) {
     return {"IPAPGothic", "Noto Sans CJK JP"};
 }
 
-QFont font(const FontSpec& spec) {
+QFont font(const FontSpec& design) {
     QFont f;
-    f.setFamilies(familiesFor(spec.face));
+    f.setFamilies(familiesFor(design.face));
     // The default interface font: 8.25 pt keeps the key help on its one line.
-    const double points = spec.face.empty() ? 8.25 : spec.points;
+    const double points = design.face.empty() ? 8.25 : design.points;
     f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
-    f.setBold(spec.bold);
+    f.setBold(design.bold);
     f.setStyleStrategy(QFont::PreferMatch);
     return f;
 }

@@ -29,15 +29,15 @@ QPixmap pixmapFor(const std::string& resource) {
 // ---- Labels ----
 
 LabelView::LabelView(Label& label, QWidget* parent) : ElementView(label, parent), label_(label) {
-    setFont(look::font(label.spec().font));
+    setFont(look::font(label.design().font));
 }
 
 void LabelView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const auto& spec = label_.spec();
+    const auto& design = label_.design();
     QRect inner = rect();
-    if (spec.opaque) p.fillRect(inner, look::colour(label_.backColour()));
-    if (spec.border) {
+    if (design.opaque) p.fillRect(inner, look::colour(label_.backColour()));
+    if (design.border) {
         // A sunken single border, two pixels deep.
         const int w = width(), h = height();
         p.fillRect(0, 0, w, 1, QColor(128, 128, 128));
@@ -51,7 +51,7 @@ void LabelView::paintEvent(QPaintEvent*) {
         inner.adjust(2, 2, -2, -2);
     }
     int flags = Qt::AlignTop | Qt::TextWordWrap;
-    switch (spec.align) {
+    switch (design.align) {
         case Align::Left: flags |= Qt::AlignLeft; break;
         case Align::Right: flags |= Qt::AlignRight; break;
         case Align::Centre: flags |= Qt::AlignHCenter; break;
@@ -72,7 +72,7 @@ void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // Pixel art keeps its hard edges when it is scaled.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (image_.spec().stretch) {
+    if (image_.design().stretch) {
         p.drawPixmap(rect(), pm);
     } else {
         p.drawPixmap(0, 0, pm);
@@ -84,16 +84,16 @@ void ImageView::paintEvent(QPaintEvent*) {
 ShapeView::ShapeView(Shape& shape, QWidget* parent) : ElementView(shape, parent), shape_(shape) {}
 
 void ShapeView::paintEvent(QPaintEvent*) {
-    const auto& spec = shape_.spec();
-    const int bw = std::max(1, spec.borderWidth);
+    const auto& design = shape_.design();
+    const int bw = std::max(1, design.borderWidth);
     QRectF outerRect(rect());
-    if (spec.shape == ShapeKind::Circle) {
+    if (design.shape == ShapeKind::Circle) {
         const double d = std::min(width(), height());
         outerRect = QRectF((width() - d) / 2, (height() - d) / 2, d, d);
     }
     const QRectF innerRect = outerRect.adjusted(bw, bw, -bw, -bw);
     QPainterPath outer, inner;
-    switch (spec.shape) {
+    switch (design.shape) {
         case ShapeKind::Rectangle:
             outer.addRect(outerRect);
             if (innerRect.isValid()) inner.addRect(innerRect);
@@ -112,37 +112,37 @@ void ShapeView::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (spec.fill == Fill::Opaque) p.fillPath(inner, look::colour(spec.backColour));
-    if (spec.fill == Fill::Solid) p.fillPath(inner, look::colour(shape_.fillColour()));
+    if (design.fill == Fill::Opaque) p.fillPath(inner, look::colour(design.backColour));
+    if (design.fill == Fill::Solid) p.fillPath(inner, look::colour(shape_.fillColour()));
     // The border lies inside the bounds.
-    p.fillPath(outer.subtracted(inner), look::colour(spec.borderColour));
+    p.fillPath(outer.subtracted(inner), look::colour(design.borderColour));
 }
 
 // ---- The window ----
 
 FormWindow::FormWindow(Form& form, QtDesktop& desktop) : form_(form), desktop_(desktop) {
-    const auto& spec = form.spec();
+    const auto& design = form.design();
     Qt::WindowFlags flags = Qt::Window;
-    if (spec.border == BorderStyle::FixedSingle) {
+    if (design.border == BorderStyle::FixedSingle) {
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint;
-        if (spec.minButton) flags |= Qt::WindowMinimizeButtonHint;
-        if (spec.maxButton) flags |= Qt::WindowMaximizeButtonHint;
+        if (design.minButton) flags |= Qt::WindowMinimizeButtonHint;
+        if (design.maxButton) flags |= Qt::WindowMaximizeButtonHint;
     }
     setWindowFlags(flags);
-    const QSize client(look::px(spec.clientWidth), look::px(spec.clientHeight));
-    if (spec.border == BorderStyle::FixedSingle) {
+    const QSize client(look::px(design.clientWidth), look::px(design.clientHeight));
+    if (design.border == BorderStyle::FixedSingle) {
         setFixedSize(client);
     } else {
         resize(client);
     }
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, look::colour(spec.background));
+    pal.setColor(QPalette::Window, look::colour(design.background));
     setPalette(pal);
     setAutoFillBackground(true);
     // The window takes the keys itself only when no button or text box shows.
     setFocusPolicy(Qt::NoFocus);
-    if (!spec.icon.empty()) setWindowIcon(QIcon(pixmapFor(spec.icon)));
+    if (!design.icon.empty()) setWindowIcon(QIcon(pixmapFor(design.icon)));
     setWindowTitle(look::windowTitle(form.caption()));
     build();
     form.setObserver(this);
@@ -168,14 +168,14 @@ void FormWindow::build() {
         if (e->kind() == ElementKind::Frame) {
             auto* w = new QWidget(this);
             QPalette pal = w->palette();
-            pal.setColor(QPalette::Window, look::colour(e->spec().backColour));
+            pal.setColor(QPalette::Window, look::colour(e->design().backColour));
             w->setPalette(pal);
             w->setAutoFillBackground(true);
             widgets_[e.get()] = w;
             containers[e->name()] = w;
         }
     for (const auto& e : form_.elements()) {
-        QWidget* parent = containers.count(e->spec().container) ? containers[e->spec().container]
+        QWidget* parent = containers.count(e->design().container) ? containers[e->design().container]
                                                                  : this;
         QWidget* w = nullptr;
         switch (e->kind()) {
@@ -226,14 +226,14 @@ void FormWindow::build() {
     for (const auto& e : all)
         if (auto* f = dynamic_cast<Focusable*>(e.get())) focusables.push_back(f);
     std::stable_sort(focusables.begin(), focusables.end(), [](auto* a, auto* b) {
-        return a->spec().tabIndex < b->spec().tabIndex;
+        return a->design().tabIndex < b->design().tabIndex;
     });
     for (size_t i = 1; i < focusables.size(); ++i)
         QWidget::setTabOrder(widgetFor(*focusables[i - 1]), widgetFor(*focusables[i]));
     for (const auto& e : all)
         if (auto* c = dynamic_cast<Control*>(e.get())) {
             auto* w = widgetFor(*c);
-            w->setGeometry(look::rect(c->left(), c->top(), c->spec().width, c->spec().height));
+            w->setGeometry(look::rect(c->left(), c->top(), c->design().width, c->design().height));
             w->setVisible(c->visible());
         }
 }
@@ -241,7 +241,7 @@ void FormWindow::build() {
 void FormWindow::placeOnScreen() {
     if (placed_) return;
     placed_ = true;
-    if (form_.spec().start != StartPosition::CentreScreen) return;
+    if (form_.design().start != StartPosition::CentreScreen) return;
     if (auto* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -255,7 +255,7 @@ void FormWindow::elementChanged(Element& element, Property property) {
         case Property::Left:
         case Property::Top: {
             const auto& c = static_cast<Control&>(element);
-            w->setGeometry(look::rect(c.left(), c.top(), c.spec().width, c.spec().height));
+            w->setGeometry(look::rect(c.left(), c.top(), c.design().width, c.design().height));
             break;
         }
         case Property::Visible: w->setVisible(static_cast<Control&>(element).visible()); break;
