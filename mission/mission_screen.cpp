@@ -25,7 +25,9 @@ std::int16_t sat(int v) {
                                                      std::numeric_limits<std::int16_t>::max()));
 }
 
-std::string text(int v) { return std::to_string(v); }
+std::string text(int v) {
+    return std::to_string(v);
+}
 
 }  // namespace
 
@@ -141,9 +143,13 @@ void MissionScreen::Form_Load() {
     EngineOn = kTrue;
 }
 
-void MissionScreen::Command1_Click() { startLeg(true); }
+void MissionScreen::Command1_Click() {
+    startLeg(true);
+}
 
-void MissionScreen::Command3_Click() { startLeg(false); }
+void MissionScreen::Command3_Click() {
+    startLeg(false);
+}
 
 // GO from the base, or BACK from wherever the helicopter landed at the target, without refuelling.
 void MissionScreen::startLeg(bool outbound) {
@@ -344,7 +350,9 @@ void MissionScreen::Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift) {
 
 // What the player sees on the gauge decides: a fast touch-down is a crash whichever way the
 // speed counts.
-bool MissionScreen::tooFast() const { return std::abs(static_cast<int>(SpeedY)) > 20; }
+bool MissionScreen::tooFast() const {
+    return std::abs(static_cast<int>(SpeedY)) > 20;
+}
 
 void MissionScreen::Timer5_Timer() {
     Label5.setCaption(text(std::abs(static_cast<int>(SpeedY))));

@@ -12,7 +12,7 @@ namespace skyvane {
 // seventeen 16-bit variables; its timers drive the flight and its key handlers only note which
 // keys are held for the next tick. Tests read the state and the elements directly.
 class MissionScreen : public Form {
-public:
+  public:
     // pilotName is the title screen's name box; closing is shown when the mission is won.
     MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName, Form& closing);
 
@@ -28,12 +28,12 @@ public:
     std::int16_t EngineOn = 0, Outbound = 0;
     std::int16_t Rescued = 0, PerTrip = 0;
 
-    Label &Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9,
-        &Label10, &Label11, &Label12, &Label13, &Label14, &Label15, &Label16, &Label17, &Label18,
-        &Label19, &Label20, &Label21, &Label22, &Label23, &Label24;
-    Image &Image1, &Image2, &Image3, &Image4, &Image5, &Image6, &Image7, &Image8, &Image9,
-        &Image10, &Image11, &Image12, &Image13, &Image14, &Image15, &Image16, &Image17, &Image18,
-        &Image19, &Image20, &Image21, &Image22, &Image23;
+    Label &Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10,
+        &Label11, &Label12, &Label13, &Label14, &Label15, &Label16, &Label17, &Label18, &Label19,
+        &Label20, &Label21, &Label22, &Label23, &Label24;
+    Image &Image1, &Image2, &Image3, &Image4, &Image5, &Image6, &Image7, &Image8, &Image9, &Image10,
+        &Image11, &Image12, &Image13, &Image14, &Image15, &Image16, &Image17, &Image18, &Image19,
+        &Image20, &Image21, &Image22, &Image23;
     Shape &Shape1, &Shape2, &Shape3, &Shape4, &Shape5, &Shape6, &Shape7, &Shape8;
     Frame &Frame1, &Frame2;
     Button &Command1, &Command2, &Command3;
@@ -52,7 +52,7 @@ public:
     void Timer6_Timer();
     void Timer7_Timer();
 
-private:
+  private:
     void startLeg(bool outbound);
     bool tooFast() const;
     void crash();
@@ -74,7 +74,8 @@ inline constexpr const char* kCaptionPrefix = "ＳＶ  パイロット　";
 inline constexpr const char* kBriefing =
     "昇降速度20以内で、基地と目的地を往復し取り残された１０名を救出せよ！\r"
     "なお、１回に救助できる人数は２名である";
-inline constexpr const char* kGoOrder = "昇降速度20以内で、目標地点□に着陸し、取り残された人を救出せよ！";
+inline constexpr const char* kGoOrder =
+    "昇降速度20以内で、目標地点□に着陸し、取り残された人を救出せよ！";
 inline constexpr const char* kBackOrder = "昇降速度20以内で、基地○に帰還せよ！";
 inline constexpr const char* kGood = "ＯＫ！　　　ＧＯＯＤ！！";
 inline constexpr const char* kCrashed = "爆発炎上中！！　昇降速度が速すぎました！";

@@ -15,7 +15,7 @@ struct ProgramEnded {};
 
 // The windowing services the game logic calls.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // Loading runs Form_Load; loading a loaded form does nothing.
     virtual void load(Form& form) = 0;

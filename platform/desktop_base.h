@@ -31,7 +31,7 @@ inline constexpr std::int64_t kPeriodUs = 15'625;
 // What every desktop shares: forms' lifetimes, the timer grid, key routing and repeat, and the
 // end of the program. Adapters supply the views.
 class DesktopBase : public Desktop, private TimerClock {
-public:
+  public:
     DesktopBase();
     ~DesktopBase() override;
 
@@ -68,14 +68,14 @@ public:
 
     const std::vector<Form*>& loadedForms() const { return forms_; }
 
-protected:
+  protected:
     virtual void attach(Form& form) = 0;
     virtual void detach(Form& form) = 0;
     virtual void present(Form& form, bool visible) = 0;
     virtual void runMessageBox(const std::string& text, int style, const std::string& title) = 0;
     virtual void quit() = 0;
 
-private:
+  private:
     void throwIfEnded() const;
     void deliverKeyDown(Form& form, int keyCode, bool repeat);
     std::int16_t shiftMask() const;

@@ -80,7 +80,9 @@ void Shape::reset() {
     fill_ = design().fillColour;
 }
 
-bool Focusable::hasFocus() const { return form().focus() == this; }
+bool Focusable::hasFocus() const {
+    return form().focus() == this;
+}
 
 void Focusable::setFocus() {
     // Only a shown element can take the focus; asking a hidden one does nothing.
@@ -104,7 +106,9 @@ int Timer::periodsFor(int intervalMs) {
     return (intervalMs * 64 + 999) / 1000;
 }
 
-int Timer::periods() const { return periodsFor(interval_); }
+int Timer::periods() const {
+    return periodsFor(interval_);
+}
 
 void Timer::setInterval(int ms) {
     interval_ = ms < 0 ? 0 : ms;
@@ -130,6 +134,8 @@ void Timer::attachClock(TimerClock* clock) {
     restart();
 }
 
-void Timer::restart() { scheduleNext(clock_ ? clock_->period() : 0); }
+void Timer::restart() {
+    scheduleNext(clock_ ? clock_->period() : 0);
+}
 
 }  // namespace skyvane

@@ -72,7 +72,7 @@ enum class Property {
 };
 
 class Element {
-public:
+  public:
     Element(Form& form, const ElementSpec& design) : form_(form), spec_(design) {}
     virtual ~Element() = default;
     Element(const Element&) = delete;
@@ -86,17 +86,17 @@ public:
     // Back to the laid-out values, as when the window is created.
     virtual void reset() {}
 
-protected:
+  protected:
     void notify(Property p);
 
-private:
+  private:
     Form& form_;
     const ElementSpec& spec_;
 };
 
 // Anything drawn: it has a place and can be shown or hidden.
 class Control : public Element {
-public:
+  public:
     using Element::Element;
     int left() const { return left_; }
     int top() const { return top_; }
@@ -106,14 +106,14 @@ public:
     void setVisible(bool v);
     void reset() override;
 
-private:
+  private:
     int left_ = 0;
     int top_ = 0;
     bool visible_ = true;
 };
 
 class Label : public Control {
-public:
+  public:
     using Control::Control;
     const std::string& caption() const { return caption_; }
     Colour foreColour() const { return fore_; }
@@ -123,69 +123,69 @@ public:
     void setBackColour(Colour c);
     void reset() override;
 
-private:
+  private:
     std::string caption_;
     Colour fore_ = 0;
     Colour back_ = 0;
 };
 
 class Image : public Control {
-public:
+  public:
     using Control::Control;
     const Picture& picture() const { return picture_; }
     void setPicture(Picture p);
     void reset() override;
 
-private:
+  private:
     Picture picture_;
 };
 
 class Shape : public Control {
-public:
+  public:
     using Control::Control;
     Colour fillColour() const { return fill_; }
     void setFillColour(Colour c);
     void reset() override;
 
-private:
+  private:
     Colour fill_ = 0;
 };
 
 class Frame : public Control {
-public:
+  public:
     using Control::Control;
 };
 
 // Buttons and the text box can hold the keyboard focus.
 class Focusable : public Control {
-public:
+  public:
     using Control::Control;
     bool hasFocus() const;
     void setFocus();
 };
 
 class Button : public Focusable {
-public:
+  public:
     using Focusable::Focusable;
     const std::string& caption() const { return design().caption; }
     std::function<void()> onClick;
 };
 
 class TextBox : public Focusable {
-public:
+  public:
     using Focusable::Focusable;
     const std::string& text() const { return text_; }
     void setText(std::string text);
     void reset() override;
 
-private:
+  private:
     std::string text_;
 };
 
 class TimerClock;
 
 class Timer : public Element {
-public:
+  public:
     using Element::Element;
     int interval() const { return interval_; }
     bool enabled() const { return enabled_; }
@@ -205,7 +205,7 @@ public:
     void scheduleNext(std::uint64_t now) { due_ = now + static_cast<std::uint64_t>(periods()); }
     bool running = false;  // its handler is on the stack
 
-private:
+  private:
     void restart();
     int interval_ = 0;
     bool enabled_ = true;
@@ -214,7 +214,7 @@ private:
 };
 
 class TimerClock {
-public:
+  public:
     virtual ~TimerClock() = default;
     virtual std::uint64_t period() const = 0;
 };

@@ -9,13 +9,20 @@ namespace {
 
 std::unique_ptr<Element> make(Form& form, const ElementSpec& design) {
     switch (design.kind) {
-        case ElementKind::Label: return std::make_unique<Label>(form, design);
-        case ElementKind::Image: return std::make_unique<Image>(form, design);
-        case ElementKind::Shape: return std::make_unique<Shape>(form, design);
-        case ElementKind::Frame: return std::make_unique<Frame>(form, design);
-        case ElementKind::Button: return std::make_unique<Button>(form, design);
-        case ElementKind::TextBox: return std::make_unique<TextBox>(form, design);
-        case ElementKind::Timer: return std::make_unique<Timer>(form, design);
+        case ElementKind::Label:
+            return std::make_unique<Label>(form, design);
+        case ElementKind::Image:
+            return std::make_unique<Image>(form, design);
+        case ElementKind::Shape:
+            return std::make_unique<Shape>(form, design);
+        case ElementKind::Frame:
+            return std::make_unique<Frame>(form, design);
+        case ElementKind::Button:
+            return std::make_unique<Button>(form, design);
+        case ElementKind::TextBox:
+            return std::make_unique<TextBox>(form, design);
+        case ElementKind::Timer:
+            return std::make_unique<Timer>(form, design);
     }
     throw std::logic_error("unknown element kind");
 }

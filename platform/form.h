@@ -30,7 +30,7 @@ struct FormSpec {
 
 // Told of every change the logic makes, so a view can mirror the model.
 class FormObserver {
-public:
+  public:
     virtual ~FormObserver() = default;
     virtual void elementChanged(Element& element, Property property) = 0;
     virtual void formChanged(Property property) = 0;  // Caption or Focus
@@ -39,7 +39,7 @@ public:
 // One window. Screens derive from it, bind its elements to members named after them and
 // override the event handlers they have.
 class Form {
-public:
+  public:
     explicit Form(const FormSpec& design);
     virtual ~Form();
     Form(const Form&) = delete;
@@ -88,7 +88,7 @@ public:
     // window holding the focus itself gives it to the first element that shows.
     void refocus();
 
-private:
+  private:
     Element* findOrThrow(std::string_view name) const;
 
     const FormSpec& spec_;

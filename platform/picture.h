@@ -9,7 +9,7 @@ namespace skyvane {
 // elements showing the same picture compare equal; a picture made anew from the same resource
 // does not, just as a loaded picture is its own object.
 class Picture {
-public:
+  public:
     Picture() = default;
     explicit Picture(std::string resource)
         : resource_(resource.empty() ? nullptr
@@ -21,9 +21,11 @@ public:
         static const std::string none;
         return resource_ ? *resource_ : none;
     }
-    friend bool operator==(const Picture& a, const Picture& b) { return a.resource_ == b.resource_; }
+    friend bool operator==(const Picture& a, const Picture& b) {
+        return a.resource_ == b.resource_;
+    }
 
-private:
+  private:
     std::shared_ptr<const std::string> resource_;
 };
 

@@ -12,7 +12,7 @@ inline constexpr unsigned kSoundLoop = 8;
 // cuts off the one playing. It never blocks and never reports: a file that cannot be played
 // gives the default sound, and without an audio device all is silent.
 class Sound {
-public:
+  public:
     virtual ~Sound() = default;
     virtual void play(const char* name, unsigned flags) = 0;
 };

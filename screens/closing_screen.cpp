@@ -16,9 +16,13 @@ ClosingScreen::ClosingScreen(Desktop& desktop, const TextBox& pilotName)
     Command1.onClick = [this] { Command1_Click(); };
 }
 
-void ClosingScreen::Form_Load() { Label4.setCaption(pilotName_.text()); }
+void ClosingScreen::Form_Load() {
+    Label4.setCaption(pilotName_.text());
+}
 
-void ClosingScreen::Command1_Click() { desktop_.unload(*this); }
+void ClosingScreen::Command1_Click() {
+    desktop_.unload(*this);
+}
 
 void ClosingScreen::Form_Unload(std::int16_t& Cancel) {
     (void)Cancel;

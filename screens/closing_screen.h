@@ -9,7 +9,7 @@ namespace skyvane {
 
 // Shown once the mission is won; thanks the pilot by name. Any way of closing it ends the game.
 class ClosingScreen : public Form {
-public:
+  public:
     ClosingScreen(Desktop& desktop, const TextBox& pilotName);
 
     Button& Command1;
@@ -19,7 +19,7 @@ public:
     void Form_Unload(std::int16_t& Cancel) override;
     void Command1_Click();
 
-private:
+  private:
     Desktop& desktop_;
     const TextBox& pilotName_;
 };

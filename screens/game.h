@@ -23,7 +23,7 @@ struct Game {
     ClosingScreen closing;
     MissionScreen mission;
 
-private:
+  private:
     Desktop& desktop_;
 };
 

@@ -10,7 +10,7 @@ namespace skyvane {
 // The start-up screen: the title blinks over the scrolling prologue, the player types a name
 // and joins the mission or goes home. Its name box is the one place the pilot's name lives.
 class TitleScreen : public Form {
-public:
+  public:
     TitleScreen(Desktop& desktop, Form& mission);
 
     std::int16_t ScrollTop = 0;  // the Top given to the prologue
@@ -28,7 +28,7 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-private:
+  private:
     Desktop& desktop_;
     Form& mission_;
 };

@@ -12,8 +12,10 @@
 namespace skyvane::testing {
 
 class GameFixture : public ::testing::Test {
-protected:
-    void SetUp() override { desktop.invoke([&] { game.start(); }); }
+  protected:
+    void SetUp() override {
+        desktop.invoke([&] { game.start(); });
+    }
 
     void join(const std::string& name) {
         game.title.Text1.setText(name);

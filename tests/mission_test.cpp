@@ -17,7 +17,7 @@ constexpr Colour kRed = 255;
 constexpr Colour kBlack = 0;
 
 class Mission : public GameFixture {
-protected:
+  protected:
     void SetUp() override {
         GameFixture::SetUp();
         join("Ace");

@@ -5,13 +5,13 @@
 
 #include <cstdlib>
 
-#include "platform/headless/headless_desktop.h"
 #include "mission/mission_screen.h"
+#include "platform/headless/headless_desktop.h"
 
 namespace skyvane::testing {
 
 class Pilot {
-public:
+  public:
     Pilot(HeadlessDesktop& desktop, MissionScreen& m) : desktop_(desktop), m_(m) {}
 
     // Flies one period towards (x, z); descends once above it, or holds height `hoverY`.
@@ -34,7 +34,7 @@ public:
         hold(heldZ_, false, heldZ_);
     }
 
-private:
+  private:
     // Holds the arrow towards the target while a release now would still stop short of it.
     void axis(int error, int dir, int speed, int lessKey, int moreKey, int& held) {
         int stop = 0;

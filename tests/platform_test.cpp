@@ -29,8 +29,12 @@ FormSpec testSpec() {
 }
 
 struct TestForm : Form {
-    TestForm() : Form(design()), ok(get<Button>("Ok")), cancel(get<Button>("Cancel")),
-                 a(get<Timer>("A")), b(get<Timer>("B")) {
+    TestForm()
+        : Form(design()),
+          ok(get<Button>("Ok")),
+          cancel(get<Button>("Cancel")),
+          a(get<Timer>("A")),
+          b(get<Timer>("B")) {
         ok.onClick = [this] { log.push_back("click Ok"); };
         cancel.onClick = [this] { log.push_back("click Cancel"); };
     }
@@ -68,8 +72,8 @@ struct Grid : ::testing::Test {
 TEST(TimerGrid, IntervalsRoundUpToWholePeriods) {
     const struct {
         int ms, periods;
-    } cases[] = {{0, 0}, {1, 1}, {10, 1}, {15, 1}, {16, 2}, {20, 2}, {31, 2},
-                 {32, 3}, {190, 13}, {500, 32}, {1000, 64}};
+    } cases[] = {{0, 0},  {1, 1},  {10, 1},   {15, 1},   {16, 2},   {20, 2},
+                 {31, 2}, {32, 3}, {190, 13}, {500, 32}, {1000, 64}};
     for (const auto& c : cases) EXPECT_EQ(Timer::periodsFor(c.ms), c.periods) << c.ms << " ms";
 }
 

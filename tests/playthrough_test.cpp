@@ -16,7 +16,7 @@ constexpr int kTargetX = 600, kTargetZ = 1150;
 constexpr int kBaseX = 3590, kBaseZ = 2360;
 
 class Playthrough : public GameFixture, public ::testing::WithParamInterface<std::uint32_t> {
-protected:
+  protected:
     void SetUp() override {
         GameFixture::SetUp();
         if (GetParam() != 0) desktop.shuffleTimers(GetParam());
@@ -143,7 +143,10 @@ TEST_F(Screens, TheNameIsReadFromTheNameBoxAsTyped) {
     const struct {
         const char* typed;
         const char* shown;
-    } cases[] = {{"", "名無し"}, {"   ", "   "}, {"「鳥」", "「鳥」"}, {"<b>x</b>&x[*]\r", "<b>x</b>&x[*]\r"}};
+    } cases[] = {{"", "名無し"},
+                 {"   ", "   "},
+                 {"「鳥」", "「鳥」"},
+                 {"<b>x</b>&x[*]\r", "<b>x</b>&x[*]\r"}};
     for (const auto& c : cases) {
         HeadlessDesktop d;
         RecordingSound s;
@@ -154,10 +157,11 @@ TEST_F(Screens, TheNameIsReadFromTheNameBoxAsTyped) {
         EXPECT_EQ(g.mission.caption(), std::string("ＳＶ  パイロット　") + c.shown);
         d.click(g.mission.Command2);
         ASSERT_EQ(d.messageBoxes().size(), 1u);
-        EXPECT_EQ(d.messageBoxes()[0].text,
-                  std::string("残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります\r"
-                              "しかしながら、「") +
-                      c.shown + "」の勇気には心より敬意を表します");
+        EXPECT_EQ(
+            d.messageBoxes()[0].text,
+            std::string("残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります\r"
+                        "しかしながら、「") +
+                c.shown + "」の勇気には心より敬意を表します");
         EXPECT_TRUE(d.ended());
         EXPECT_EQ(s.calls(), (std::vector<SoundCall>{{std::nullopt, 0}, {std::nullopt, 0}}));
     }

@@ -56,7 +56,9 @@ struct QtGame : ::testing::Test {
     MissionScreen& m = game.mission;
 };
 
-QColor at(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+QColor at(const QImage& img, int x, int y) {
+    return img.pixelColor(x, y);
+}
 
 // Frame1 of the mission screen starts at (320, 136) in the window, Frame2 at (8, 136).
 constexpr int kMapX = 320, kViewY = 136;
@@ -246,6 +248,19 @@ TEST_F(QtGame, NamesAndCaptionsAreShownAsPlainText) {
     EXPECT_EQ(sound.calls().size(), 2u);
 }
 
+TEST_F(QtGame, TimersTickWhileAMessageBoxWaitsForThePlayer) {
+    const auto before = game.title.Label2.foreColour();
+    Colour during = before;
+    QTimer::singleShot(0, [&] {
+        advanceTo(32 * kPeriodNs);  // half a second passes behind the box
+        during = game.title.Label2.foreColour();
+        QApplication::activeModalWidget()->close();
+    });
+    desktop.click(game.title.Command2);
+    EXPECT_NE(during, before);
+    EXPECT_TRUE(desktop.ended());
+}
+
 TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
     EXPECT_EQ(qtlook::windowTitle("a[*]b").toStdString(), "a[*][*]b");
     QWidget w;
@@ -258,9 +273,10 @@ TEST(QtKeys, QtKeysBecomeVirtualKeyCodes) {
     const struct {
         Qt::Key key;
         int code;
-    } cases[] = {{Qt::Key_Shift, 16}, {Qt::Key_Left, 37},  {Qt::Key_Up, 38},     {Qt::Key_Right, 39},
-                 {Qt::Key_Down, 40},  {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Space, 32},
-                 {Qt::Key_Control, 17}, {Qt::Key_A, 65},   {Qt::Key_7, 55},     {Qt::Key_F1, 112},
+    } cases[] = {{Qt::Key_Shift, 16},  {Qt::Key_Left, 37},  {Qt::Key_Up, 38},
+                 {Qt::Key_Right, 39},  {Qt::Key_Down, 40},  {Qt::Key_Return, 13},
+                 {Qt::Key_Enter, 13},  {Qt::Key_Space, 32}, {Qt::Key_Control, 17},
+                 {Qt::Key_A, 65},      {Qt::Key_7, 55},     {Qt::Key_F1, 112},
                  {Qt::Key_Escape, 27}, {Qt::Key_yen, 0}};
     for (const auto& c : cases) {
         QKeyEvent ev(QEvent::KeyPress, c.key, Qt::NoModifier);

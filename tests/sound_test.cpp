@@ -7,11 +7,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -36,7 +36,7 @@ std::vector<char> readFile(const std::string& path) {
 // Records the sink's monitor from construction until stop(), with the wall-clock time of the
 // first sample read.
 class Recorder {
-public:
+  public:
     explicit Recorder(const std::string& sink) {
         const std::string cmd = "parec --device=" + sink +
                                 ".monitor --format=s16le --rate=44100 --channels=1 "
@@ -78,7 +78,7 @@ public:
         return rms;
     }
 
-private:
+  private:
     FILE* pipe_ = nullptr;
     std::thread reader_;
     std::atomic<bool> stop_{false};
@@ -120,13 +120,14 @@ int loudWindowsOf(const std::vector<char>& wave) {
 }
 
 class RealSound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* s = std::getenv("SKYVANE_TEST_SINK");
         if (!s) GTEST_SKIP() << "no test sound server; test.sh starts one";
         sink = s;
-        sound = std::make_unique<SdlSound>(std::vector<std::string>{SKYVANE_ASSETS},
-                                           readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
+        sound = std::make_unique<SdlSound>(
+            std::vector<std::string>{SKYVANE_ASSETS},
+            readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
         ASSERT_TRUE(sound->open());
     }
     std::string sink;

@@ -68,7 +68,7 @@ QImage sideLeft() {
     QImage img = blank();
     Pen pen(img);
     rotor(pen);
-    pen.box(22, 15, 28, 17, kBlack);  // tail boom
+    pen.box(22, 15, 28, 17, kBlack);      // tail boom
     pen.ellipse(25, 10, 32, 17, kWhite);  // tail rotor
     pen.box(28, 13, 28, 13, kGrey);
     pen.ellipse(4, 10, 25, 25, kBlue);  // body
@@ -105,9 +105,9 @@ QImage rear() {
 QImage topLeft() {
     QImage img = blank();
     Pen pen(img);
-    pen.ellipse(0, 11, 12, 21, kBlue);  // nose, showing at the rotor's rim
+    pen.ellipse(0, 11, 12, 21, kBlue);        // nose, showing at the rotor's rim
     pen.outlinedBox(25, 14, 31, 17, kWhite);  // tail boom
-    pen.ellipse(3, 3, 28, 29, kWhite);  // rotor disc
+    pen.ellipse(3, 3, 28, 29, kWhite);        // rotor disc
     pen.p.setPen(QPen(kGrey, 1));
     pen.p.drawLine(8, 8, 23, 23);
     pen.p.drawLine(8, 23, 23, 8);
@@ -132,8 +132,9 @@ QImage explosionSide() {
     pen.polygon(QPolygon({QPoint(11, 31), QPoint(12, 24), QPoint(15, 27), QPoint(17, 20),
                           QPoint(19, 27), QPoint(21, 31)}),
                 kYellow);
-    const int bits[][3] = {{2, 6, 0}, {5, 2, 1}, {11, 5, 2}, {20, 2, 3}, {27, 4, 4}, {29, 10, 0},
-                           {1, 14, 1}, {30, 20, 2}, {24, 1, 3}, {12, 12, 4}, {3, 25, 1}};
+    const int bits[][3] = {{2, 6, 0},  {5, 2, 1},   {11, 5, 2}, {20, 2, 3},
+                           {27, 4, 4}, {29, 10, 0}, {1, 14, 1}, {30, 20, 2},
+                           {24, 1, 3}, {12, 12, 4}, {3, 25, 1}};
     const QColor colours[] = {kYellow, kWhite, kGrey, kBlack, kCyan};
     for (const auto& b : bits) pen.box(b[0], b[1], b[0] + 1, b[1] + 1, colours[b[2]]);
     return img;
@@ -151,7 +152,7 @@ QImage explosionMap() {
     }
     pen.polygon(star, kRed);
     const int specks[][3] = {{15, 15, 0}, {10, 12, 1}, {20, 18, 0}, {13, 21, 2}, {21, 11, 3},
-                             {8, 18, 0}, {17, 8, 1}, {24, 15, 2}, {16, 24, 3}, {11, 9, 0}};
+                             {8, 18, 0},  {17, 8, 1},  {24, 15, 2}, {16, 24, 3}, {11, 9, 0}};
     const QColor colours[] = {kYellow, kWhite, kBlack, kBlue};
     for (const auto& s : specks) pen.dot(s[0], s[1], colours[s[2]]);
     return img;
@@ -175,7 +176,9 @@ QImage warningSign() {
     return img;
 }
 
-QImage turned(const QImage& img, int degrees) { return img.transformed(QTransform().rotate(degrees)); }
+QImage turned(const QImage& img, int degrees) {
+    return img.transformed(QTransform().rotate(degrees));
+}
 
 }  // namespace
 

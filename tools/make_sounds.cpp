@@ -72,8 +72,8 @@ std::vector<double> rotor() {
         low += 0.12 * (noise.next() - low);
         const double thump = std::sin(2 * kPi * 85.0 * t) * env;
         const double time = static_cast<double>(i) / kRate;
-        const double hum = 0.06 * std::sin(2 * kPi * 437.5 * time) +
-                           0.04 * std::sin(2 * kPi * 125.0 * time);
+        const double hum =
+            0.06 * std::sin(2 * kPi * 437.5 * time) + 0.04 * std::sin(2 * kPi * 125.0 * time);
         out[i] = 0.55 * thump + 0.9 * low * env + hum;
     }
     return out;

@@ -20,7 +20,7 @@ struct MessageBoxCall {
 // A desktop without windows, in simulated time: the grid moves only when told to, message
 // boxes are recorded and closed at once (or when a hook returns), and input is injected.
 class HeadlessDesktop : public DesktopBase {
-public:
+  public:
     // Runs whole periods of the 64 Hz grid.
     void advance(std::uint64_t periods);
     // Runs as many periods as the given span of milliseconds holds.
@@ -35,14 +35,14 @@ public:
     std::function<void(const MessageBoxCall&)> whileMessageBox;
     int quitCount() const { return quits_; }
 
-protected:
+  protected:
     void attach(Form&) override {}
     void detach(Form&) override {}
     void present(Form&, bool) override {}
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
     void quit() override { ++quits_; }
 
-private:
+  private:
     std::vector<MessageBoxCall> boxes_;
     int quits_ = 0;
 };
@@ -55,14 +55,14 @@ struct SoundCall {
 
 // Records every call and what would be playing after it.
 class RecordingSound : public Sound {
-public:
+  public:
     void play(const char* name, unsigned flags) override;
     const std::vector<SoundCall>& calls() const { return calls_; }
     // The file that would be heard now; a one-shot counts until the next call.
     const std::optional<std::string>& playing() const { return playing_; }
     bool looping() const { return looping_; }
 
-private:
+  private:
     std::vector<SoundCall> calls_;
     std::optional<std::string> playing_;
     bool looping_ = false;

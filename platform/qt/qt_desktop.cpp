@@ -20,29 +20,50 @@ int virtualKey(const QKeyEvent& event) {
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
     switch (k) {
-        case Qt::Key_Backspace: return 8;
+        case Qt::Key_Backspace:
+            return 8;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return 9;
+        case Qt::Key_Backtab:
+            return 9;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return vk::Return;
-        case Qt::Key_Shift: return vk::Shift;
-        case Qt::Key_Control: return vk::Control;
-        case Qt::Key_Alt: return vk::Menu;
-        case Qt::Key_Pause: return 19;
-        case Qt::Key_CapsLock: return 20;
-        case Qt::Key_Escape: return 27;
-        case Qt::Key_Space: return vk::Space;
-        case Qt::Key_PageUp: return 33;
-        case Qt::Key_PageDown: return 34;
-        case Qt::Key_End: return 35;
-        case Qt::Key_Home: return 36;
-        case Qt::Key_Left: return vk::Left;
-        case Qt::Key_Up: return vk::Up;
-        case Qt::Key_Right: return vk::Right;
-        case Qt::Key_Down: return vk::Down;
-        case Qt::Key_Insert: return 45;
-        case Qt::Key_Delete: return 46;
-        default: return 0;
+        case Qt::Key_Enter:
+            return vk::Return;
+        case Qt::Key_Shift:
+            return vk::Shift;
+        case Qt::Key_Control:
+            return vk::Control;
+        case Qt::Key_Alt:
+            return vk::Menu;
+        case Qt::Key_Pause:
+            return 19;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return vk::Space;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return vk::Left;
+        case Qt::Key_Up:
+            return vk::Up;
+        case Qt::Key_Right:
+            return vk::Right;
+        case Qt::Key_Down:
+            return vk::Down;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
     }
 }
 
@@ -74,7 +95,9 @@ void QtDesktop::setClock(std::function<std::int64_t()> nowNs) {
     pacer_.stop();
 }
 
-std::int64_t QtDesktop::nowNs() const { return clock_ ? clock_() : elapsed_.nsecsElapsed(); }
+std::int64_t QtDesktop::nowNs() const {
+    return clock_ ? clock_() : elapsed_.nsecsElapsed();
+}
 
 void QtDesktop::wake() {
     if (ended()) return;
@@ -133,8 +156,8 @@ void QtDesktop::runMessageBox(const std::string& text, int style, const std::str
         for (auto& [form, window] : windows_)
             if (window->isVisible()) parent = window;
     }
-    QMessageBox box(QMessageBox::Information, qtlook::windowTitle(title),
-                    qtlook::displayText(text), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Information, qtlook::windowTitle(title), qtlook::displayText(text),
+                    QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

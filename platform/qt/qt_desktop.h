@@ -18,7 +18,7 @@ class FormWindow;
 // The desktop on Qt Widgets: one window per loaded form, the timer grid paced on absolute
 // deadlines, the player's keys and clicks, modal message boxes.
 class QtDesktop : public QObject, public DesktopBase {
-public:
+  public:
     // onEnd runs when the program ends, before the event loop is left (to silence the sound).
     explicit QtDesktop(std::function<void()> onEnd = {});
     ~QtDesktop() override;
@@ -33,14 +33,14 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-protected:
+  protected:
     void attach(Form& form) override;
     void detach(Form& form) override;
     void present(Form& form, bool visible) override;
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
     void quit() override;
 
-private:
+  private:
     std::int64_t nowNs() const;
     void arm(std::int64_t now);
     void focusChanged(QWidget* now);

@@ -4,7 +4,9 @@
 
 namespace skyvane::qtlook {
 
-int px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+int px(int twips) {
+    return static_cast<int>(std::lround(twips / 15.0));
+}
 
 QRect rect(int left, int top, int width, int height) {
     const int x = px(left);

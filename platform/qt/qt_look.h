@@ -12,7 +12,9 @@
 
 namespace skyvane::qtlook {
 
-inline QColor colour(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+inline QColor colour(Colour c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
 // 15 twips to a pixel. Both edges are rounded, so elements that meet in twips meet on screen.
 int px(int twips);

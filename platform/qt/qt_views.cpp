@@ -52,9 +52,15 @@ void LabelView::paintEvent(QPaintEvent*) {
     }
     int flags = Qt::AlignTop | Qt::TextWordWrap;
     switch (design.align) {
-        case Align::Left: flags |= Qt::AlignLeft; break;
-        case Align::Right: flags |= Qt::AlignRight; break;
-        case Align::Centre: flags |= Qt::AlignHCenter; break;
+        case Align::Left:
+            flags |= Qt::AlignLeft;
+            break;
+        case Align::Right:
+            flags |= Qt::AlignRight;
+            break;
+        case Align::Centre:
+            flags |= Qt::AlignHCenter;
+            break;
     }
     p.setPen(look::colour(label_.foreColour()));
     p.setFont(font());
@@ -175,13 +181,19 @@ void FormWindow::build() {
             containers[e->name()] = w;
         }
     for (const auto& e : form_.elements()) {
-        QWidget* parent = containers.count(e->design().container) ? containers[e->design().container]
-                                                                 : this;
+        QWidget* parent =
+            containers.count(e->design().container) ? containers[e->design().container] : this;
         QWidget* w = nullptr;
         switch (e->kind()) {
-            case ElementKind::Label: w = new LabelView(static_cast<Label&>(*e), parent); break;
-            case ElementKind::Image: w = new ImageView(static_cast<Image&>(*e), parent); break;
-            case ElementKind::Shape: w = new ShapeView(static_cast<Shape&>(*e), parent); break;
+            case ElementKind::Label:
+                w = new LabelView(static_cast<Label&>(*e), parent);
+                break;
+            case ElementKind::Image:
+                w = new ImageView(static_cast<Image&>(*e), parent);
+                break;
+            case ElementKind::Shape:
+                w = new ShapeView(static_cast<Shape&>(*e), parent);
+                break;
             case ElementKind::Button: {
                 auto& model = static_cast<Button&>(*e);
                 auto* b = new QPushButton(look::buttonText(model.caption()), parent);
@@ -205,7 +217,8 @@ void FormWindow::build() {
                 break;
             }
             case ElementKind::Frame:
-            case ElementKind::Timer: break;
+            case ElementKind::Timer:
+                break;
         }
         if (w) widgets_[e.get()] = w;
     }
@@ -225,9 +238,8 @@ void FormWindow::build() {
     std::vector<Focusable*> focusables;
     for (const auto& e : all)
         if (auto* f = dynamic_cast<Focusable*>(e.get())) focusables.push_back(f);
-    std::stable_sort(focusables.begin(), focusables.end(), [](auto* a, auto* b) {
-        return a->design().tabIndex < b->design().tabIndex;
-    });
+    std::stable_sort(focusables.begin(), focusables.end(),
+                     [](auto* a, auto* b) { return a->design().tabIndex < b->design().tabIndex; });
     for (size_t i = 1; i < focusables.size(); ++i)
         QWidget::setTabOrder(widgetFor(*focusables[i - 1]), widgetFor(*focusables[i]));
     for (const auto& e : all)
@@ -258,14 +270,18 @@ void FormWindow::elementChanged(Element& element, Property property) {
             w->setGeometry(look::rect(c.left(), c.top(), c.design().width, c.design().height));
             break;
         }
-        case Property::Visible: w->setVisible(static_cast<Control&>(element).visible()); break;
+        case Property::Visible:
+            w->setVisible(static_cast<Control&>(element).visible());
+            break;
         case Property::Text: {
             auto* t = static_cast<QLineEdit*>(w);
             const auto text = QString::fromStdString(static_cast<TextBox&>(element).text());
             if (t->text() != text) t->setText(text);
             break;
         }
-        default: w->update(); break;
+        default:
+            w->update();
+            break;
     }
 }
 

@@ -14,51 +14,51 @@ class QtDesktop;
 
 // Labels, images and shapes draw themselves from the model on every paint.
 class ElementView : public QWidget {
-public:
+  public:
     ElementView(Element& element, QWidget* parent) : QWidget(parent), element_(element) {}
     Element& element() const { return element_; }
 
-private:
+  private:
     Element& element_;
 };
 
 class LabelView : public ElementView {
-public:
+  public:
     LabelView(Label& label, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     Label& label_;
 };
 
 class ImageView : public ElementView {
-public:
+  public:
     ImageView(Image& image, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     Image& image_;
 };
 
 class ShapeView : public ElementView {
-public:
+  public:
     ShapeView(Shape& shape, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     Shape& shape_;
 };
 
 // One top-level window per form. It keeps no game state: every paint and every property comes
 // from the model, and changes arrive through the observer.
 class FormWindow : public QWidget, public FormObserver {
-public:
+  public:
     FormWindow(Form& form, QtDesktop& desktop);
     ~FormWindow() override;
 
@@ -70,10 +70,10 @@ public:
     void elementChanged(Element& element, Property property) override;
     void formChanged(Property property) override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void build();
     void applyFocus();
 

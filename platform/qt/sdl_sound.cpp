@@ -16,7 +16,7 @@ namespace {
 
 // Audio drivers report a missing device at length on stderr; the game just stays silent.
 class QuietStderr {
-public:
+  public:
     QuietStderr() {
 #if defined(__unix__) || defined(__APPLE__)
         std::fflush(stderr);
@@ -40,7 +40,7 @@ public:
     QuietStderr(const QuietStderr&) = delete;
     QuietStderr& operator=(const QuietStderr&) = delete;
 
-private:
+  private:
     int saved_ = -1;
 };
 
@@ -57,7 +57,8 @@ SdlSound::SdlSound(std::vector<std::string> folders, std::vector<char> defaultWa
     Mix_AllocateChannels(1);
     open_ = true;
     if (!defaultWave_.empty()) {
-        SDL_RWops* rw = SDL_RWFromConstMem(defaultWave_.data(), static_cast<int>(defaultWave_.size()));
+        SDL_RWops* rw =
+            SDL_RWFromConstMem(defaultWave_.data(), static_cast<int>(defaultWave_.size()));
         default_ = Mix_LoadWAV_RW(rw, 1);
     }
 }

@@ -13,7 +13,7 @@ namespace skyvane {
 // Sound on SDL2_mixer. It mixes on its own thread, so no call waits on the audio server; one
 // channel, so a new sound cuts off the one playing.
 class SdlSound : public Sound {
-public:
+  public:
     // Looks names up in each folder in turn; the default sound is a wave file in memory.
     SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave);
     ~SdlSound() override;
@@ -25,7 +25,7 @@ public:
     void preload(const std::string& name);
     bool open() const { return open_; }
 
-private:
+  private:
     Mix_Chunk* chunkFor(const std::string& name);
 
     std::vector<std::string> folders_;
