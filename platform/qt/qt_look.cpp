@@ -42,6 +42,8 @@ QString displayText(const std::string& text) {
 QString windowTitle(const std::string& text) {
     QString s = displayText(text);
     s.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    // Qt shows the program's name for an empty title; an invisible character keeps it blank.
+    if (s.isEmpty()) s = QChar(0x200B);
     return s;
 }
 
