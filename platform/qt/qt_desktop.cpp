@@ -80,7 +80,11 @@ QtDesktop::QtDesktop(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
 
 QtDesktop::~QtDesktop() {
     pacer_.stop();
-    if (qApp) qApp->removeEventFilter(this);
+    // The forms may be gone already: nothing the closing windows do may reach them.
+    if (qApp) {
+        qApp->removeEventFilter(this);
+        QObject::disconnect(qApp, nullptr, this, nullptr);
+    }
     for (auto& [form, window] : windows_) delete window;
     windows_.clear();
 }
