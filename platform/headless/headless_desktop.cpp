@@ -9,11 +9,6 @@ void HeadlessDesktop::advance(std::uint64_t periods) {
     for (std::uint64_t i = 0; i < periods && !ended(); ++i) runPeriod();
 }
 
-void HeadlessDesktop::advanceMs(std::int64_t ms) {
-    if (ms <= 0) return;
-    advance(static_cast<std::uint64_t>(ms * 1000 / kPeriodUs));
-}
-
 void HeadlessDesktop::shuffleTimers(std::uint32_t seed) {
     setTimerOrder([rng = std::mt19937(seed)](std::vector<Timer*>& timers) mutable {
         std::shuffle(timers.begin(), timers.end(), rng);

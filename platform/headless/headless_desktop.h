@@ -23,8 +23,6 @@ class HeadlessDesktop : public DesktopBase {
   public:
     // Runs whole periods of the 64 Hz grid.
     void advance(std::uint64_t periods);
-    // Runs as many periods as the given span of milliseconds holds.
-    void advanceMs(std::int64_t ms);
     // Ticks the timers due in a period in an order drawn from the seed, differently each period.
     void shuffleTimers(std::uint32_t seed);
     // Ticks the timers due in a period in the reverse of the order they were loaded.
