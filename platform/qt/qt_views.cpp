@@ -2,10 +2,10 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QHash>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
@@ -17,13 +17,16 @@ namespace skyvane {
 
 namespace look = qtlook;
 
+// Qt's own cache: it is emptied with the application, so no picture outlives it at exit.
 QPixmap pixmapFor(const std::string& resource) {
-    static QHash<QString, QPixmap> cache;
     if (resource.empty()) return {};
     const auto key = QString::fromStdString(resource);
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.insert(key, QPixmap(key));
-    return *it;
+    QPixmap pm;
+    if (!QPixmapCache::find(key, &pm)) {
+        pm = QPixmap(key);
+        QPixmapCache::insert(key, pm);
+    }
+    return pm;
 }
 
 // ---- Labels ----
