@@ -2,8 +2,11 @@
 // test.sh starts the server and names the sink in SKYVANE_TEST_SINK.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +22,8 @@
 
 #include "platform/qt/sdl_sound.h"
 
+extern char** environ;
+
 namespace skyvane {
 namespace {
 
@@ -33,21 +38,34 @@ std::vector<char> readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Records the sink's monitor from construction until stop(), with the wall-clock time of the
-// first sample read.
+// Records the sink's monitor from construction until stop(). The recorder is a process of its
+// own, ended by its id, so nothing else on the machine is touched.
 class Recorder {
   public:
     explicit Recorder(const std::string& sink) {
-        const std::string cmd = "parec --device=" + sink +
-                                ".monitor --format=s16le --rate=44100 --channels=1 "
-                                "--latency-msec=10 --raw";
-        pipe_ = popen(cmd.c_str(), "r");
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        const std::string device = "--device=" + sink + ".monitor";
+        std::vector<std::string> args = {"parec",        device,         "--format=s16le",
+                                         "--rate=44100", "--channels=1", "--latency-msec=10",
+                                         "--raw"};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawnp(&pid_, "parec", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        fd_ = fds[0];
         reader_ = std::thread([this] {
             std::int16_t buf[512];
-            size_t n;
-            while (pipe_ && (n = std::fread(buf, 2, 512, pipe_)) > 0 && !stop_) {
+            ssize_t n;
+            while ((n = read(fd_, buf, sizeof buf)) > 0) {
                 std::lock_guard<std::mutex> lock(mutex_);
-                samples_.insert(samples_.end(), buf, buf + n);
+                samples_.insert(samples_.end(), buf, buf + n / 2);
             }
         });
         // Nothing plays before the monitor stream delivers: it can take a second to start.
@@ -62,11 +80,14 @@ class Recorder {
     }
     ~Recorder() { stop(); }
     std::vector<double> stop() {
-        if (!stop_.exchange(true)) {
-            if (pipe_) std::system("pkill -f 'parec --device=' >/dev/null 2>&1");
-            reader_.join();
-            if (pipe_) pclose(pipe_);
-            pipe_ = nullptr;
+        if (!stopped_) {
+            stopped_ = true;
+            if (pid_ > 0) {
+                kill(pid_, SIGTERM);
+                waitpid(pid_, nullptr, 0);
+            }
+            if (reader_.joinable()) reader_.join();
+            if (fd_ >= 0) close(fd_);
         }
         std::lock_guard<std::mutex> lock(mutex_);
         std::vector<double> rms;
@@ -79,9 +100,10 @@ class Recorder {
     }
 
   private:
-    FILE* pipe_ = nullptr;
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    bool stopped_ = false;
     std::thread reader_;
-    std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<std::int16_t> samples_;
 };
@@ -128,6 +150,7 @@ class RealSound : public ::testing::Test {
         sound = std::make_unique<SdlSound>(
             std::vector<std::string>{SKYVANE_ASSETS},
             readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
+        ASSERT_TRUE(sound->waitSettled(std::chrono::seconds(10)));
         ASSERT_TRUE(sound->open());
     }
     std::string sink;
@@ -190,6 +213,7 @@ TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {
     setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     {
         SdlSound sound({SKYVANE_ASSETS}, {});
+        EXPECT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
         EXPECT_FALSE(sound.open());
         sound.play("HERI3.wav", kSoundAsync | kSoundLoop);
         sound.play("BAKU.wav", kSoundAsync);

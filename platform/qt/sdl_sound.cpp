@@ -3,110 +3,204 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <cstdio>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/qt/wave_file.h"
+
+#if defined(__linux__)
+#include <dlfcn.h>
 #endif
 
 namespace skyvane {
 
+struct SdlSound::Shared {
+    // Fixed before the worker starts.
+    std::vector<std::string> folders;
+    std::vector<char> defaultWave;
+    std::vector<std::string> preload;
+
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    mutable std::condition_variable settled;
+    std::uint64_t requested = 0;  // counts the requests, so the worker sees a new one
+    std::optional<std::string> name;
+    unsigned flags = 0;
+    bool quit = false;
+    bool finished = false;
+    State state = State::Opening;
+
+    // The worker's own.
+    Mix_Chunk* fallback = nullptr;
+    std::map<std::string, Mix_Chunk*> chunks;  // null: could not be loaded
+};
+
 namespace {
 
-// Audio drivers report a missing device at length on stderr; the game just stays silent.
-class QuietStderr {
-  public:
-    QuietStderr() {
-#if defined(__unix__) || defined(__APPLE__)
-        std::fflush(stderr);
-        saved_ = dup(2);
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 2);
-            close(null);
-        }
+#if defined(__linux__)
+void silently(const char*, int, const char*, int, const char*, ...) {}
 #endif
-    }
-    ~QuietStderr() {
-#if defined(__unix__) || defined(__APPLE__)
-        std::fflush(stderr);
-        if (saved_ >= 0) {
-            dup2(saved_, 2);
-            close(saved_);
-        }
-#endif
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
 
-  private:
-    int saved_ = -1;
-};
+// ALSA reports a missing card at length on stderr; without a sound device the game is simply
+// silent. Only the library SDL has already loaded is touched.
+void quietAlsa() {
+#if defined(__linux__)
+    void* lib = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!lib) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(lib, "snd_lib_error_set_handler")))
+        set(&silently);
+    dlclose(lib);
+#endif
+}
+
+Mix_Chunk* decode(const std::vector<char>& bytes) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX)) return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+}
 
 }  // namespace
 
-SdlSound::SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave)
-    : folders_(std::move(folders)), defaultWave_(std::move(defaultWave)) {
-    QuietStderr quiet;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return;
-    }
-    Mix_AllocateChannels(1);
-    open_ = true;
-    if (!defaultWave_.empty()) {
-        SDL_RWops* rw =
-            SDL_RWFromConstMem(defaultWave_.data(), static_cast<int>(defaultWave_.size()));
-        default_ = Mix_LoadWAV_RW(rw, 1);
-    }
+SdlSound::SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave,
+                   std::vector<std::string> preload)
+    : shared_(std::make_shared<Shared>()) {
+    shared_->folders = std::move(folders);
+    shared_->defaultWave = std::move(defaultWave);
+    shared_->preload = std::move(preload);
+    worker_ = std::thread(&SdlSound::run, shared_);
 }
 
 SdlSound::~SdlSound() {
-    if (!open_) return;
-    Mix_HaltChannel(-1);
-    for (auto& [name, chunk] : chunks_)
-        if (chunk) Mix_FreeChunk(chunk);
-    if (default_) Mix_FreeChunk(default_);
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-}
-
-Mix_Chunk* SdlSound::chunkFor(const std::string& name) {
-    auto it = chunks_.find(name);
-    if (it != chunks_.end()) return it->second;
-    Mix_Chunk* chunk = nullptr;
-    for (const auto& folder : folders_) {
-        const std::string path = folder.empty() ? name : folder + "/" + name;
-        std::FILE* probe = std::fopen(path.c_str(), "rb");
-        if (!probe) continue;
-        std::fclose(probe);
-        chunk = Mix_LoadWAV(path.c_str());
-        break;  // the first file found is the one meant, even if it cannot be decoded
-    }
-    chunks_[name] = chunk;
-    return chunk;
-}
-
-void SdlSound::preload(const std::string& name) {
-    if (open_) chunkFor(name);
+    shutdown();
 }
 
 void SdlSound::play(const char* name, unsigned flags) {
-    if (!open_) return;
-    if (!name) {
-        Mix_HaltChannel(-1);
+    {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->quit) return;
+        shared_->name = name ? std::optional<std::string>(name) : std::nullopt;
+        shared_->flags = flags;
+        ++shared_->requested;
+    }
+    shared_->wake.notify_one();
+}
+
+bool SdlSound::shutdown(std::chrono::milliseconds grace) {
+    if (shut_) return true;
+    shut_ = true;
+    bool finished = false;
+    {
+        std::unique_lock lock(shared_->mutex);
+        shared_->quit = true;
+        shared_->wake.notify_one();
+        finished = shared_->settled.wait_for(lock, grace, [&] { return shared_->finished; });
+    }
+    if (finished) {
+        worker_.join();
+    } else {
+        worker_.detach();  // it keeps its own share of the state
+    }
+    return finished;
+}
+
+SdlSound::State SdlSound::state() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->state;
+}
+
+bool SdlSound::waitSettled(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(shared_->mutex);
+    return shared_->settled.wait_for(lock, timeout,
+                                     [&] { return shared_->state != State::Opening; });
+}
+
+void SdlSound::run(const std::shared_ptr<Shared>& shared) {
+    Shared& s = *shared;
+    auto settle = [&](State state, bool finished = false) {
+        {
+            std::lock_guard lock(s.mutex);
+            s.state = state;
+            s.finished = finished;
+        }
+        s.settled.notify_all();
+    };
+
+    // SDL's own handlers would turn Ctrl+C into an event nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Skyvane");
+    bool opened = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (opened) {
+        quietAlsa();
+        opened = Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0;
+        if (!opened) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    if (!opened) {
+        // Silence: requests are taken and forgotten until the end.
+        settle(State::Unavailable);
+        std::unique_lock lock(s.mutex);
+        s.wake.wait(lock, [&] { return s.quit; });
+        lock.unlock();
+        settle(State::Closed, true);
         return;
     }
-    Mix_Chunk* chunk = chunkFor(name);
-    if (!chunk) chunk = default_;
-    if (!chunk) {
-        Mix_HaltChannel(-1);
-        return;
+    Mix_AllocateChannels(1);
+    s.fallback = decode(s.defaultWave);
+
+    auto chunkFor = [&](const std::string& name) -> Mix_Chunk* {
+        auto it = s.chunks.find(name);
+        if (it != s.chunks.end()) return it->second;
+        Mix_Chunk* chunk = nullptr;
+        for (const auto& folder : s.folders) {
+            const std::string path = folder.empty() ? name : folder + "/" + name;
+            if (!entryExists(path)) continue;
+            // The first one found is the one meant, even if it cannot be played.
+            auto bytes = readRegularFile(path, kMaxWaveFileBytes);
+            if (bytes && plausibleWave(*bytes)) chunk = decode(*bytes);
+            break;
+        }
+        s.chunks[name] = chunk;
+        return chunk;
+    };
+    for (const auto& name : s.preload) chunkFor(name);
+    settle(State::Open);
+
+    std::uint64_t applied = 0;
+    for (;;) {
+        std::optional<std::string> name;
+        unsigned flags = 0;
+        {
+            std::unique_lock lock(s.mutex);
+            s.wake.wait(lock, [&] { return s.quit || s.requested != applied; });
+            if (s.quit) break;
+            applied = s.requested;
+            name = s.name;
+            flags = s.flags;
+        }
+        Mix_Chunk* chunk = name ? chunkFor(*name) : nullptr;
+        if (name && !chunk) chunk = s.fallback;
+        if (chunk) {
+            // Every play is in the background; a synchronous one would stall the game's ticks.
+            Mix_PlayChannel(0, chunk, (flags & kSoundLoop) ? -1 : 0);
+        } else {
+            Mix_HaltChannel(-1);
+        }
     }
-    // Every play is in the background; a synchronous one would stall the game's ticks.
-    Mix_PlayChannel(0, chunk, (flags & kSoundLoop) ? -1 : 0);
+
+    Mix_HaltChannel(-1);
+    for (auto& [name, chunk] : s.chunks)
+        if (chunk) Mix_FreeChunk(chunk);
+    s.chunks.clear();
+    if (s.fallback) Mix_FreeChunk(s.fallback);
+    s.fallback = nullptr;
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    settle(State::Closed, true);
 }
 
 }  // namespace skyvane

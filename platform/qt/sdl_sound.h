@@ -1,38 +1,56 @@
 #pragma once
 
-#include <map>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/sound.h"
 
-struct Mix_Chunk;
-
 namespace skyvane {
 
-// Sound on SDL2_mixer. It mixes on its own thread, so no call waits on the audio server; one
-// channel, so a new sound cuts off the one playing.
+// Sound on SDL2_mixer, one channel, so a new sound cuts off the one playing.
+//
+// Everything that can wait lives on a worker thread: opening the audio device (a sound server
+// that has stopped answering holds it for a minute), reading and decoding the wave files, and
+// closing the device. play() only leaves a request for the worker and returns; the worker plays
+// the latest one, so a sound asked for before the device opens plays when it opens, unless a
+// later call has replaced it.
 class SdlSound : public Sound {
   public:
-    // Looks names up in each folder in turn; the default sound is a wave file in memory.
-    SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave);
+    enum class State { Opening, Open, Unavailable, Closed };
+
+    // Looks names up in each folder in turn (an empty folder is the working directory); the
+    // default sound is a wave file in memory. The named files are loaded as soon as the device
+    // opens, so starting them later does not touch the disk.
+    SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave,
+             std::vector<std::string> preload = {});
+    // Shuts down with the default grace.
     ~SdlSound() override;
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
     void play(const char* name, unsigned flags) override;
-    // Loads a file ahead of its first use, so starting it later does not touch the disk.
-    void preload(const std::string& name);
-    bool open() const { return open_; }
+
+    // Stops the sound and closes the device, waiting at most `grace` for the worker. False if
+    // the worker is still held by the audio system: it is left behind, and the program should
+    // leave without waiting for it.
+    bool shutdown(std::chrono::milliseconds grace = kCloseGrace);
+    static constexpr std::chrono::milliseconds kCloseGrace{150};
+
+    State state() const;
+    bool open() const { return state() == State::Open; }
+    // Waits until the device is open or known to be unavailable; false if still opening.
+    bool waitSettled(std::chrono::milliseconds timeout) const;
 
   private:
-    Mix_Chunk* chunkFor(const std::string& name);
+    struct Shared;
+    static void run(const std::shared_ptr<Shared>& shared);
 
-    std::vector<std::string> folders_;
-    std::vector<char> defaultWave_;
-    Mix_Chunk* default_ = nullptr;
-    std::map<std::string, Mix_Chunk*> chunks_;  // null: could not be loaded
-    bool open_ = false;
+    std::shared_ptr<Shared> shared_;
+    std::thread worker_;
+    bool shut_ = false;
 };
 
 }  // namespace skyvane
