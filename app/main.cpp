@@ -1,32 +1,174 @@
+// Skyvane: starts the Qt desktop, the sound and the title screen, or plays a recorded run.
+//
+//   skyvane                         play
+//   skyvane --record FILE           play, and keep the run in FILE
+//   skyvane --replay FILE           watch a recorded run in the game's windows
+//   skyvane --replay FILE --headless
+//                                   play it without windows and print where it ended
+
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "layouts/layouts.h"
+#include "mission/mission_screen.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/sdl_sound.h"
+#include "platform/qt/signal_watcher.h"
+#include "platform/replay.h"
+#include "replay/headless_replay.h"
 #include "screens/game.h"
 
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+
+#ifndef SKYVANE_DATA_DIR
+#define SKYVANE_DATA_DIR ""
+#endif
+
+namespace {
+
+struct Options {
+    std::string record;
+    std::string replay;
+    bool headless = false;
+};
+
+constexpr const char* kUsage =
+    "usage: skyvane [--record FILE | --replay FILE [--headless]]\n"
+    "  --record FILE   play, and keep the run in FILE\n"
+    "  --replay FILE   watch a recorded run; with --headless, play it without windows\n"
+    "                  and print where it ended\n";
+
+// Takes our own options out of argv and leaves Qt's; nothing on an unknown option of ours.
+std::optional<Options> parseOptions(int& argc, char** argv) {
+    Options o;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) return false;
+            into = argv[++i];
+            return !into.empty();
+        };
+        if (a == "--record") {
+            if (!value(o.record)) return std::nullopt;
+        } else if (a == "--replay") {
+            if (!value(o.replay)) return std::nullopt;
+        } else if (a == "--headless") {
+            o.headless = true;
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a.rfind("--", 0) == 0) {
+            return std::nullopt;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    if (o.headless && o.replay.empty()) return std::nullopt;
+    if (!o.record.empty() && !o.replay.empty()) return std::nullopt;
+    return o;
+}
+
+// The folder of the program, as the system's bytes: a folder whose name is not UTF-8 still
+// finds the sounds installed beside it.
+std::string programFolder() {
+#if defined(__linux__)
+    std::vector<char> buf(4096);
+    const auto n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n > 0) {
+        std::string path(buf.data(), static_cast<std::size_t>(n));
+        return path.substr(0, path.find_last_of('/'));
+    }
+#endif
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+// The working directory first, then the installed game's data, then the build tree.
+std::vector<std::string> soundFolders() {
+    const std::string here = programFolder();
+    std::vector<std::string> folders{"", here + "/../share/skyvane", here + "/assets"};
+    if (std::strlen(SKYVANE_DATA_DIR) > 0) folders.emplace_back(SKYVANE_DATA_DIR);
+    return folders;
+}
+
+std::vector<char> defaultWave() {
+    QFile file(QStringLiteral(":/sounds/default.wav"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const auto options = parseOptions(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (options->headless) return skyvane::replayFile(options->replay, stdout, stderr);
+
+    // A replay is read whole, and refused, before any window opens.
+    skyvane::replay::ReadResult replay;
+    if (!options->replay.empty()) {
+        replay = skyvane::readReplay(options->replay);
+        if (replay.error) {
+            std::fprintf(stderr, "skyvane: %s\n",
+                         skyvane::replay::message(options->replay, *replay.error).c_str());
+            return 2;
+        }
+    }
+    std::unique_ptr<skyvane::replay::Writer> recorder;
+    if (!options->record.empty()) {
+        recorder =
+            std::make_unique<skyvane::replay::Writer>(std::fopen(options->record.c_str(), "wb"));
+        if (recorder->failed()) {
+            std::fprintf(stderr, "skyvane: %s: cannot write the replay\n", options->record.c_str());
+            return 2;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(skyvane::pictures::SideLeft));
 
-    std::vector<char> defaultWave;
-    QFile fallback(QStringLiteral(":/sounds/default.wav"));
-    if (fallback.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = fallback.readAll();
-        defaultWave.assign(bytes.begin(), bytes.end());
-    }
-    // Sound files are looked up in the working directory first, then beside the program.
-    const std::string installed =
-        (QCoreApplication::applicationDirPath() + QStringLiteral("/assets")).toStdString();
-    skyvane::SdlSound sound({"", installed}, std::move(defaultWave));
-    sound.preload("HERI3.wav");
-    sound.preload("BAKU.wav");
-
+    // The audio opens on a thread of its own: the title screen never waits for it.
+    skyvane::SdlSound sound(soundFolders(), defaultWave(),
+                            {skyvane::mission_sounds::kRotor, skyvane::mission_sounds::kExplosion});
     skyvane::QtDesktop desktop([&sound] { sound.play(nullptr, skyvane::kSoundSync); });
+    skyvane::SignalWatcher watcher([&desktop](int) { desktop.endFromOutside(); });
     skyvane::Game game(desktop, sound);
+
+    std::unique_ptr<skyvane::replay::Replayer> replayer;
+    if (!options->replay.empty()) {
+        replayer = std::make_unique<skyvane::replay::Replayer>(desktop, game.forms(),
+                                                               std::move(replay.inputs));
+        replayer->attach();
+        desktop.setDropLatePeriods(false);
+    }
+    if (recorder) desktop.setInputSink(recorder.get());
+
     desktop.invoke([&] { game.start(); });
-    if (desktop.ended()) return 0;
-    return app.exec();
+    const int status = desktop.run();
+    desktop.setInputSink(nullptr);
+    recorder.reset();
+
+    // The end never waits on the audio: a device that does not close in time is left behind.
+    const bool soundClosed = sound.shutdown();
+    if (const int signal = watcher.caught()) skyvane::SignalWatcher::dieBy(signal);
+    if (!soundClosed) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

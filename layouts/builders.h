@@ -4,20 +4,12 @@
 
 #include <string>
 
+#include "layouts/colours.h"
 #include "platform/element.h"
 
 namespace skyvane::layout {
 
-inline constexpr Colour kBlack = 0;
-inline constexpr Colour kYellow = 65535;
-inline constexpr Colour kRed = 255;
-inline constexpr Colour kBlue = 16711680;
-inline constexpr Colour kGrey = 8421504;
-inline constexpr Colour kDarkGrey = 4210752;
-inline constexpr Colour kWhite = 16777215;
-// The system's colours for elements that keep the defaults.
-inline constexpr Colour kWindowText = 0;
-inline constexpr Colour kButtonFace = 0xF0F0F0;
+using namespace colours;
 
 struct Box {
     int left, top, width, height;

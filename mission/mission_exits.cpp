@@ -5,12 +5,7 @@
 
 namespace skyvane {
 
-namespace {
-constexpr const char* kRegret =
-    "残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります";
-constexpr const char* kRespectBefore = "しかしながら、「";
-constexpr const char* kRespectAfter = "」の勇気には心より敬意を表します";
-}  // namespace
+using namespace mission_text;
 
 void MissionScreen::Command2_Click() {
     std::string message = kRegret;

@@ -5,16 +5,19 @@
 #include <limits>
 #include <string>
 
+#include "layouts/colours.h"
 #include "layouts/layouts.h"
+#include "mission/flight_rules.h"
+#include "platform/keys.h"
 
 namespace skyvane {
 
 namespace {
 
-constexpr Colour kYellow = 65535;
-constexpr Colour kRed = 255;
-constexpr Colour kBlack = 0;
-constexpr Colour kDarkRed = 64;
+using namespace colours;
+using namespace mission_text;
+using namespace mission_sounds;
+
 constexpr std::int16_t kTrue = -1;
 constexpr std::int16_t kFalse = 0;
 
@@ -31,46 +34,55 @@ std::string text(int v) {
 
 }  // namespace
 
-using namespace mission_text;
-
 MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName,
                              Form& closing)
     : Form(missionLayout()),
-      Label1(get<Label>("Label1")),
-      Label2(get<Label>("Label2")),
-      Label3(get<Label>("Label3")),
-      Label4(get<Label>("Label4")),
-      Label5(get<Label>("Label5")),
-      Label6(get<Label>("Label6")),
+      Shape4(get<Shape>("Shape4")),
       Label7(get<Label>("Label7")),
       Label8(get<Label>("Label8")),
-      Label9(get<Label>("Label9")),
-      Label10(get<Label>("Label10")),
-      Label11(get<Label>("Label11")),
-      Label12(get<Label>("Label12")),
       Label13(get<Label>("Label13")),
+      Label6(get<Label>("Label6")),
+      Label5(get<Label>("Label5")),
       Label14(get<Label>("Label14")),
       Label15(get<Label>("Label15")),
       Label16(get<Label>("Label16")),
+      Label19(get<Label>("Label19")),
       Label17(get<Label>("Label17")),
       Label18(get<Label>("Label18")),
-      Label19(get<Label>("Label19")),
       Label20(get<Label>("Label20")),
-      Label21(get<Label>("Label21")),
       Label22(get<Label>("Label22")),
       Label23(get<Label>("Label23")),
       Label24(get<Label>("Label24")),
-      Image1(get<Image>("Image1")),
+      Label21(get<Label>("Label21")),
+      Shape8(get<Shape>("Shape8")),
+      Image20(get<Image>("Image20")),
+      Image21(get<Image>("Image21")),
+      Image22(get<Image>("Image22")),
+      Image23(get<Image>("Image23")),
+      Label9(get<Label>("Label9")),
+      Label12(get<Label>("Label12")),
+      Label11(get<Label>("Label11")),
+      Label10(get<Label>("Label10")),
+      Frame2(get<Frame>("Frame2")),
       Image2(get<Image>("Image2")),
+      Image8(get<Image>("Image8")),
+      Shape7(get<Shape>("Shape7")),
+      Shape2(get<Shape>("Shape2")),
+      Shape3(get<Shape>("Shape3")),
+      Frame1(get<Frame>("Frame1")),
       Image3(get<Image>("Image3")),
+      Image9(get<Image>("Image9")),
+      Image11(get<Image>("Image11")),
+      Shape5(get<Shape>("Shape5")),
+      Shape6(get<Shape>("Shape6")),
+      Shape1(get<Shape>("Shape1")),
       Image4(get<Image>("Image4")),
       Image5(get<Image>("Image5")),
       Image6(get<Image>("Image6")),
       Image7(get<Image>("Image7")),
-      Image8(get<Image>("Image8")),
-      Image9(get<Image>("Image9")),
-      Image10(get<Image>("Image10")),
-      Image11(get<Image>("Image11")),
+      Command1(get<Button>("Command1")),
+      Command3(get<Button>("Command3")),
+      Command2(get<Button>("Command2")),
       Image12(get<Image>("Image12")),
       Image13(get<Image>("Image13")),
       Image14(get<Image>("Image14")),
@@ -79,29 +91,24 @@ MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilo
       Image17(get<Image>("Image17")),
       Image18(get<Image>("Image18")),
       Image19(get<Image>("Image19")),
-      Image20(get<Image>("Image20")),
-      Image21(get<Image>("Image21")),
-      Image22(get<Image>("Image22")),
-      Image23(get<Image>("Image23")),
-      Shape1(get<Shape>("Shape1")),
-      Shape2(get<Shape>("Shape2")),
-      Shape3(get<Shape>("Shape3")),
-      Shape4(get<Shape>("Shape4")),
-      Shape5(get<Shape>("Shape5")),
-      Shape6(get<Shape>("Shape6")),
-      Shape7(get<Shape>("Shape7")),
-      Shape8(get<Shape>("Shape8")),
-      Frame1(get<Frame>("Frame1")),
-      Frame2(get<Frame>("Frame2")),
-      Command1(get<Button>("Command1")),
-      Command2(get<Button>("Command2")),
-      Command3(get<Button>("Command3")),
+      Image10(get<Image>("Image10")),
+      Image1(get<Image>("Image1")),
+      Label1(get<Label>("Label1")),
+      Label2(get<Label>("Label2")),
+      Label3(get<Label>("Label3")),
+      Label4(get<Label>("Label4")),
       Timer1(get<Timer>("Timer1")),
-      Timer2(get<Timer>("Timer2")),
       Timer3(get<Timer>("Timer3")),
       Timer5(get<Timer>("Timer5")),
       Timer6(get<Timer>("Timer6")),
       Timer7(get<Timer>("Timer7")),
+      Timer2(get<Timer>("Timer2")),
+      arrows_{{
+          {vk::Right, &MissionScreen::KeyX, 1, &Label2, "1", &Image17, &Image13, &Image23},
+          {vk::Left, &MissionScreen::KeyX, -1, &Label2, "-1", &Image16, &Image12, &Image22},
+          {vk::Down, &MissionScreen::KeyZ, 1, &Label3, "1", &Image18, &Image14, &Image21},
+          {vk::Up, &MissionScreen::KeyZ, -1, &Label3, "-1", &Image19, &Image15, &Image20},
+      }},
       desktop_(desktop),
       sound_(sound),
       pilotName_(pilotName),
@@ -120,9 +127,9 @@ MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilo
 
 void MissionScreen::Form_Load() {
     setCaption(kCaptionPrefix + pilotName_.text());
-    PerTrip = 2;
+    PerTrip = flight::kPeoplePerTrip;
     Rescued = 0;
-    Fuel = 100;
+    Fuel = flight::kLowFuel;  // no warning before the first trip
     Image2.setVisible(true);
     Image3.setVisible(true);
     for (Image* i : {&Image4, &Image5, &Image6, &Image7, &Image8, &Image9}) i->setVisible(false);
@@ -157,10 +164,10 @@ void MissionScreen::startLeg(bool outbound) {
     DirZ = -1;
     DirY = -1;
     if (outbound) {
-        HeliX = 3500;
-        HeliZ = 2350;
+        HeliX = flight::kBaseX;
+        HeliZ = flight::kBaseZ;
     }
-    HeliY = 2350;
+    HeliY = flight::kGroundLine;
     DirX = 1;
     SpeedY = 60;
     SpeedX = 10;
@@ -168,7 +175,7 @@ void MissionScreen::startLeg(bool outbound) {
     KeyX = 0;
     KeyZ = 0;
     KeyY = 0;
-    if (outbound) Fuel = 1000;
+    if (outbound) Fuel = flight::kFullTank;
 
     Image2.setVisible(true);
     Image3.setVisible(true);
@@ -263,7 +270,7 @@ void MissionScreen::Timer3_Timer() {
         if (dir == 1) SpeedY = sat(SpeedY + 1);
     }
     if (SpeedY == 0) DirY = DirY == 1 ? -1 : 1;
-    Label8.setCaption(text(2580 - HeliY));
+    Label8.setCaption(text(flight::kAltitudeZero - HeliY));
 }
 
 // ---- Pilot ----
@@ -274,197 +281,126 @@ void MissionScreen::Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
     if (EngineOn == 0) {
         KeyY = 0;
         Label1.setCaption("0");
-    } else if (KeyCode == 16) {
+    } else if (KeyCode == vk::Shift) {
         KeyY = 1;
         Label1.setCaption("1");
         Shape8.setFillColour(kRed);
     }
-    switch (KeyCode) {
-        case 39:
-            KeyX = 1;
-            Label2.setCaption("1");
-            Image3.setPicture(Image17.picture());
-            Image2.setPicture(Image13.picture());
-            Image23.setVisible(true);
-            break;
-        case 37:
-            KeyX = -1;
-            Label2.setCaption("-1");
-            Image3.setPicture(Image16.picture());
-            Image2.setPicture(Image12.picture());
-            Image22.setVisible(true);
-            break;
-        case 40:
-            KeyZ = 1;
-            Label3.setCaption("1");
-            Image3.setPicture(Image18.picture());
-            Image2.setPicture(Image14.picture());
-            Image21.setVisible(true);
-            break;
-        case 38:
-            KeyZ = -1;
-            Label3.setCaption("-1");
-            Image3.setPicture(Image19.picture());
-            Image2.setPicture(Image15.picture());
-            Image20.setVisible(true);
-            break;
-        default:
-            break;
+    for (const Arrow& a : arrows_) {
+        if (KeyCode != a.key) continue;
+        this->*a.axis = a.value;
+        a.readout->setCaption(a.text);
+        Image3.setPicture(a.mapPicture->picture());
+        Image2.setPicture(a.sidePicture->picture());
+        a.lamp->setVisible(true);
+        break;
     }
 }
 
 void MissionScreen::Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift) {
     (void)Shift;
-    switch (KeyCode) {
-        case 16:
-            KeyY = 0;
-            Label1.setCaption("0");
-            Shape8.setFillColour(kDarkRed);
-            break;
-        case 39:
-            KeyX = 0;
-            Label2.setCaption("0");
-            Image23.setVisible(false);
-            break;
-        case 37:
-            KeyX = 0;
-            Label2.setCaption("0");
-            Image22.setVisible(false);
-            break;
-        case 40:
-            KeyZ = 0;
-            Label3.setCaption("0");
-            Image21.setVisible(false);
-            break;
-        case 38:
-            KeyZ = 0;
-            Label3.setCaption("0");
-            Image20.setVisible(false);
-            break;
-        default:
-            break;
+    if (KeyCode == vk::Shift) {
+        KeyY = 0;
+        Label1.setCaption("0");
+        Shape8.setFillColour(kDarkRed);
+        return;
+    }
+    // Key-up never restores a picture: the sprites keep showing the last arrow pressed.
+    for (const Arrow& a : arrows_) {
+        if (KeyCode != a.key) continue;
+        this->*a.axis = 0;
+        a.readout->setCaption("0");
+        a.lamp->setVisible(false);
+        break;
     }
 }
 
 // ---- Landing, crash and rescue ----
 
-// What the player sees on the gauge decides: a fast touch-down is a crash whichever way the
-// speed counts.
-bool MissionScreen::tooFast() const {
-    return std::abs(static_cast<int>(SpeedY)) > 20;
-}
-
 void MissionScreen::Timer5_Timer() {
-    Label5.setCaption(text(std::abs(static_cast<int>(SpeedY))));
-    if (Outbound != 0) {
-        if (HeliY > 2350) {
-            if (tooFast()) {
-                crash();
-            } else if (HeliX > 480 && HeliX < 720 && HeliZ > 1000 && HeliZ < 1300) {
-                pickUp();
-            }
-        }
-    } else {
-        if (HeliY > 2350) {
-            if (tooFast()) {
-                crash();
-            } else if (HeliX > 3480 && HeliX < 3700 && HeliZ > 2200 && HeliZ < 2520) {
-                deliver();
-            }
+    const int speed = std::abs(static_cast<int>(SpeedY));
+    Label5.setCaption(text(speed));
+    if (HeliY > flight::kGroundLine) {
+        // What the player sees on the gauge decides: a fast touch-down is a crash whichever way
+        // the speed counts.
+        if (speed > flight::kMaxLandingSpeed) {
+            lose(kCrashed, false);
+        } else if (Outbound != 0) {
+            if (flight::kTargetZone.contains(HeliX, HeliZ)) land(true);
+        } else {
+            if (flight::kBaseZone.contains(HeliX, HeliZ)) land(false);
         }
     }
     // Judged after a landing or a crash too: both can end in the sea in the same tick.
-    if (HeliY > 2600) sink();
+    if (HeliY > flight::kSeaLine) lose(kSunk, true);
 }
 
-void MissionScreen::stopFlightTimers() {
+// Every outcome stops the flight; a landing at the target leaves the judging tick running.
+void MissionScreen::stopFlight(bool alsoJudging) {
     Timer1.setEnabled(false);
     Timer3.setEnabled(false);
-}
-
-void MissionScreen::crash() {
-    stopFlightTimers();
-    Timer5.setEnabled(false);
+    if (alsoJudging) Timer5.setEnabled(false);
     Timer6.setEnabled(false);
     Timer7.setEnabled(false);
+}
+
+void MissionScreen::announce(const char* message) {
+    Label9.setForeColour(kYellow);
+    Label9.setBackColour(kBlack);
+    Label9.setCaption(message);
+}
+
+void MissionScreen::offerOnly(Button& button) {
+    Command1.setVisible(&button == &Command1);
+    Command2.setVisible(&button == &Command2);
+    Command3.setVisible(&button == &Command3);
+}
+
+// A crash or a sinking: the helicopter is gone and only the close button leads on.
+void MissionScreen::lose(const char* message, bool sank) {
+    stopFlight(true);
     SpeedY = 0;
     Image2.setVisible(false);
     Image3.setVisible(false);
-    Command1.setVisible(false);
-    Command2.setVisible(true);
-    Command3.setVisible(false);
+    if (sank) {
+        Image11.setTop(HeliZ);
+        Image11.setLeft(HeliX);
+        Image11.setPicture(Image10.picture());
+    }
+    offerOnly(Command2);
     Label8.setCaption("-1");
-    Label9.setForeColour(kYellow);
-    Label9.setBackColour(kBlack);
-    Label9.setCaption(kCrashed);
-    Image8.setLeft(HeliX);
-    Image8.setVisible(true);
-    Image9.setLeft(HeliX);
-    Image9.setTop(HeliZ);
-    Image9.setVisible(true);
+    announce(message);
+    if (!sank) {
+        Image8.setLeft(HeliX);
+        Image8.setVisible(true);
+        Image9.setLeft(HeliX);
+        Image9.setTop(HeliZ);
+        Image9.setVisible(true);
+    }
     sound_.play(nullptr, kSoundSync);
-    sound_.play(kExplosion, kSoundAsync);
+    if (!sank) sound_.play(kExplosion, kSoundAsync);
 }
 
-void MissionScreen::sink() {
-    stopFlightTimers();
-    Timer5.setEnabled(false);
-    Timer6.setEnabled(false);
-    Timer7.setEnabled(false);
-    SpeedY = 0;
-    Image2.setVisible(false);
-    Image3.setVisible(false);
-    Image11.setTop(HeliZ);
-    Image11.setLeft(HeliX);
-    Image11.setPicture(Image10.picture());
-    Command1.setVisible(false);
-    Command2.setVisible(true);
-    Command3.setVisible(false);
-    Label8.setCaption("-1");
-    Label9.setForeColour(kYellow);
-    Label9.setBackColour(kBlack);
-    Label9.setCaption(kSunk);
-    sound_.play(nullptr, kSoundSync);
-}
-
-void MissionScreen::pickUp() {
-    stopFlightTimers();
-    Timer6.setEnabled(false);
-    Timer7.setEnabled(false);
+// A good touch-down: people board at the target, or are delivered at the base.
+void MissionScreen::land(bool atTarget) {
+    stopFlight(false);
     Image2.setVisible(true);
     Image3.setVisible(true);
-    Command1.setVisible(false);
-    Command2.setVisible(false);
-    Command3.setVisible(true);
+    offerOnly(atTarget ? Command3 : Command1);
     Label8.setCaption("0");
-    Label9.setForeColour(kYellow);
-    Label9.setBackColour(kBlack);
-    Label9.setCaption(kGood);
-    Outbound = kFalse;
-    Command3.setFocus();
-    Label23.setCaption(text(PerTrip));
+    announce(kGood);
+    if (atTarget) {
+        Outbound = kFalse;
+        Command3.setFocus();
+        Label23.setCaption(text(PerTrip));
+    } else {
+        Rescued = sat(Rescued + PerTrip);
+        Label18.setCaption(text(Rescued));
+        Label23.setCaption("0");
+        Timer5.setEnabled(false);
+    }
     sound_.play(nullptr, kSoundSync);
-}
-
-void MissionScreen::deliver() {
-    stopFlightTimers();
-    Timer6.setEnabled(false);
-    Timer7.setEnabled(false);
-    Image2.setVisible(true);
-    Image3.setVisible(true);
-    Command1.setVisible(true);
-    Command2.setVisible(false);
-    Command3.setVisible(false);
-    Label8.setCaption("0");
-    Label9.setForeColour(kYellow);
-    Label9.setBackColour(kBlack);
-    Label9.setCaption(kGood);
-    Rescued = sat(Rescued + PerTrip);
-    Label18.setCaption(text(Rescued));
-    Label23.setCaption("0");
-    Timer5.setEnabled(false);
-    sound_.play(nullptr, kSoundSync);
-    if (Rescued >= 10) win();
+    if (!atTarget && Rescued >= flight::kPeopleToRescue) win();
 }
 
 void MissionScreen::win() {
@@ -486,7 +422,7 @@ void MissionScreen::Timer6_Timer() {
 }
 
 void MissionScreen::Timer7_Timer() {
-    if (Fuel >= 100) return;
+    if (Fuel >= flight::kLowFuel) return;
     // The blink's phase is the message line's own colour.
     if (Label9.foreColour() == kYellow) {
         Label9.setForeColour(kRed);

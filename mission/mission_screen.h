@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "platform/desktop.h"
@@ -11,11 +12,15 @@ namespace skyvane {
 // The mission screen: the whole flight, from the briefing to the last delivery. Its state is
 // seventeen 16-bit variables; its timers drive the flight and its key handlers only note which
 // keys are held for the next tick. Tests read the state and the elements directly.
+//
+// Elements keep the game's own names (Label8, Image3, Timer5); each is listed here with what it
+// is, grouped by where it sits on the screen. layouts/mission_layout.cpp lays them out.
 class MissionScreen : public Form {
   public:
     // pilotName is the title screen's name box; closing is shown when the mission is won.
     MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName, Form& closing);
 
+    // ---- State ----
     // Positions (twips): Left of both sprites, Top on the map, Top in the side view.
     std::int16_t HeliX = 0, HeliZ = 0, HeliY = 0;
     // Directions (-1 or 1) and the speeds along them, per motion tick.
@@ -28,16 +33,87 @@ class MissionScreen : public Form {
     std::int16_t EngineOn = 0, Outbound = 0;
     std::int16_t Rescued = 0, PerTrip = 0;
 
-    Label &Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10,
-        &Label11, &Label12, &Label13, &Label14, &Label15, &Label16, &Label17, &Label18, &Label19,
-        &Label20, &Label21, &Label22, &Label23, &Label24;
-    Image &Image1, &Image2, &Image3, &Image4, &Image5, &Image6, &Image7, &Image8, &Image9, &Image10,
-        &Image11, &Image12, &Image13, &Image14, &Image15, &Image16, &Image17, &Image18, &Image19,
-        &Image20, &Image21, &Image22, &Image23;
-    Shape &Shape1, &Shape2, &Shape3, &Shape4, &Shape5, &Shape6, &Shape7, &Shape8;
-    Frame &Frame1, &Frame2;
-    Button &Command1, &Command2, &Command3;
-    Timer &Timer1, &Timer2, &Timer3, &Timer5, &Timer6, &Timer7;
+    // ---- Instrument panel ----
+    Shape& Shape4;   // outline of the panel
+    Label& Label7;   // caption: altitude
+    Label& Label8;   // altitude readout, 2580 - HeliY
+    Label& Label13;  // unit: m
+    Label& Label6;   // caption: vertical speed
+    Label& Label5;   // vertical-speed readout, |SpeedY|
+    Label& Label14;  // unit: km/h
+    Label& Label15;  // caption: fuel
+    Label& Label16;  // fuel readout
+    Label& Label19;  // unit: litres
+    Label& Label17;  // caption: people rescued
+    Label& Label18;  // rescued count, Rescued
+    Label& Label20;  // unit: people
+    Label& Label22;  // caption: on board
+    Label& Label23;  // people on board
+    Label& Label24;  // unit: people
+    // The key indicator at the panel's right.
+    Label& Label21;  // heading: power, steering
+    Shape& Shape8;   // power lamp: red while lift is on, dark red after Shift comes up
+    Image& Image20;  // up-arrow lamp
+    Image& Image21;  // down-arrow lamp
+    Image& Image22;  // left-arrow lamp
+    Image& Image23;  // right-arrow lamp
+
+    // ---- Between the panel and the views ----
+    Label& Label9;   // message line: orders, outcomes and the empty-tank warning
+    Label& Label12;  // title over the side view
+    Label& Label11;  // title over the map
+    Label& Label10;  // key help under the views
+
+    // ---- Side view: horizontal position and height ----
+    Frame& Frame2;
+    Image& Image2;  // the helicopter
+    Image& Image8;  // explosion after a crash
+    Shape& Shape7;  // base pad
+    Shape& Shape2;  // target pad
+    Shape& Shape3;  // blue line along the bottom
+
+    // ---- Map: horizontal position and depth ----
+    Frame& Frame1;
+    Image& Image3;   // the helicopter
+    Image& Image9;   // explosion after a crash
+    Image& Image11;  // sinking mark: empty until the helicopter sinks
+    Shape& Shape5;   // base mark ○
+    Shape& Shape6;   // base pad under the mark
+    Shape& Shape1;   // target mark □
+    Image& Image4;   // off-map pointer at the top edge
+    Image& Image5;   // off-map pointer at the bottom edge
+    Image& Image6;   // off-map pointer at the right edge
+    Image& Image7;   // off-map pointer at the left edge
+
+    // ---- Buttons ----
+    Button& Command1;  // GO: a trip out from the base
+    Button& Command3;  // BACK: the trip back from the target, on the same spot as GO
+    Button& Command2;  // close: leave the mission
+
+    // ---- Below the visible area, never seen ----
+    // Hidden stores of the pictures the arrow keys give the sprites.
+    Image& Image12;  // side view, left
+    Image& Image13;  // side view, right
+    Image& Image14;  // side view, front (down the map)
+    Image& Image15;  // side view, rear (up the map)
+    Image& Image16;  // map, nose left
+    Image& Image17;  // map, nose right
+    Image& Image18;  // map, nose down
+    Image& Image19;  // map, nose up
+    Image& Image10;  // hidden store of the sinking mark's red cross
+    Image& Image1;   // warning sign, unused
+    Label& Label1;   // KeyY as text
+    Label& Label2;   // KeyX as text
+    Label& Label3;   // KeyZ as text
+    Label& Label4;   // unused
+
+    // ---- Timers ----
+    Timer& Timer1;  // motion on all three axes, sprites, off-map pointers
+    Timer& Timer3;  // vertical speed from lift or gravity, altitude readout
+    Timer& Timer5;  // touch-down, crash, sinking, pick-up, delivery, the win
+    Timer& Timer6;  // fuel countdown
+    Timer& Timer7;  // empty-tank warning on the message line
+    Timer& Timer2;  // has no handler
 
     void Form_Load() override;
     void Form_Unload(std::int16_t& Cancel) override;
@@ -53,20 +129,39 @@ class MissionScreen : public Form {
     void Timer7_Timer();
 
   private:
-    void startLeg(bool outbound);
-    bool tooFast() const;
-    void crash();
-    void sink();
-    void pickUp();
-    void deliver();
-    void win();
-    void stopFlightTimers();
+    // One arrow key: the axis it sets, the pictures it gives the sprites and its lamp.
+    struct Arrow {
+        int key;
+        std::int16_t MissionScreen::*axis;
+        std::int16_t value;
+        Label* readout;  // the axis as text
+        const char* text;
+        Image* mapPicture;   // store of Image3's picture
+        Image* sidePicture;  // store of Image2's picture
+        Image* lamp;
+    };
 
+    void startLeg(bool outbound);
+    void stopFlight(bool alsoJudging);
+    void announce(const char* message);
+    void offerOnly(Button& button);
+    void lose(const char* message, bool sank);
+    void land(bool atTarget);
+    void win();
+
+    // Tested in this order, as the game always has: Right, Left, Down, Up.
+    std::array<Arrow, 4> arrows_;
     Desktop& desktop_;
     Sound& sound_;
     const TextBox& pilotName_;
     Form& closing_;
 };
+
+// The wave files, as the sound calls name them.
+namespace mission_sounds {
+inline constexpr const char* kRotor = "HERI3.wav";
+inline constexpr const char* kExplosion = "BAKU.wav";
+}  // namespace mission_sounds
 
 // Texts of the mission screen.
 namespace mission_text {
@@ -83,8 +178,10 @@ inline constexpr const char* kSunk = "失敗！！海に沈みました！";
 inline constexpr const char* kEmpty = "ENPTY!";
 inline constexpr const char* kWin =
     "ありがとう！\rあなたのすばらしい操縦による救助活動により、多くの人命が救われた！";
-inline constexpr const char* kRotor = "HERI3.wav";
-inline constexpr const char* kExplosion = "BAKU.wav";
+inline constexpr const char* kRegret =
+    "残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります";
+inline constexpr const char* kRespectBefore = "しかしながら、「";
+inline constexpr const char* kRespectAfter = "」の勇気には心より敬意を表します";
 }  // namespace mission_text
 
 }  // namespace skyvane

@@ -1,9 +1,37 @@
 #include "platform/desktop_base.h"
 
 #include <algorithm>
-#include <exception>
+#include <cstdio>
 
 namespace skyvane {
+
+namespace {
+
+template <class T>
+T* findIn(const Form& form, const std::string& name) {
+    return dynamic_cast<T*>(form.find(name));
+}
+
+Form* formNamed(const std::vector<Form*>& forms, const std::string& name) {
+    for (Form* f : forms)
+        if (f->design().name == name) return f;
+    return nullptr;
+}
+
+}  // namespace
+
+// Marks input as coming from a replay, which the lock on the player lets through.
+class DesktopBase::Applying {
+  public:
+    explicit Applying(DesktopBase& d) : d_(d), was_(d.applying_) { d_.applying_ = true; }
+    ~Applying() { d_.applying_ = was_; }
+    Applying(const Applying&) = delete;
+    Applying& operator=(const Applying&) = delete;
+
+  private:
+    DesktopBase& d_;
+    bool was_;
+};
 
 DesktopBase::DesktopBase() = default;
 DesktopBase::~DesktopBase() = default;
@@ -12,15 +40,46 @@ void DesktopBase::throwIfEnded() const {
     if (ended_) throw ProgramEnded{};
 }
 
-void DesktopBase::invoke(const std::function<void()>& handler) {
-    if (ended_ || !handler) return;
-    try {
-        handler();
-    } catch (const ProgramEnded&) {
-        // The program has ended; the handler stops here.
-    } catch (const std::exception&) {
-        // A handler that fails stops where it failed; the game goes on.
-    }
+bool DesktopBase::takesInput() const {
+    return !ended_ && boxes_ == 0 && (!lockedOut_ || applying_);
+}
+
+void DesktopBase::handlerFailed(const std::exception& error) {
+    std::fprintf(stderr, "skyvane: a handler failed: %s\n", error.what());
+}
+
+void DesktopBase::traceCall(Form& form, const std::string& handler, int code) {
+    trace_->handlerCalled(form, code ? handler + " " + std::to_string(code) : handler);
+}
+
+void DesktopBase::callClick(Button& button) {
+    if (button.onClick) call(button.form(), button.name() + "_Click", 0, button.onClick);
+}
+
+void DesktopBase::setTrace(Trace* trace) {
+    trace_ = trace;
+    for (Form* f : forms_) f->setTrace(trace);
+}
+
+void DesktopBase::record(Input input) {
+    if (!sink_) return;
+    if (input.kind != Input::Kind::Text) flushText();
+    input.period = period_;
+    sink_->input(input);
+}
+
+// A text box is recorded as it stands when the game next takes an input, not at every key the
+// player types into it: that is when anything can read it.
+void DesktopBase::flushText() {
+    if (!editedText_ || !sink_) return;
+    TextBox* box = editedText_;
+    editedText_ = nullptr;
+    Input in;
+    in.kind = Input::Kind::Text;
+    in.form = box->form().design().name;
+    in.element = box->name();
+    in.text = box->text();
+    record(std::move(in));
 }
 
 void DesktopBase::load(Form& form) {
@@ -28,15 +87,17 @@ void DesktopBase::load(Form& form) {
     if (form.loaded()) return;
     form.resetElements();
     form.setLoaded(true);
+    form.setTrace(trace_);
     forms_.push_back(&form);
     attach(form);
     for (const auto& e : form.elements()) {
         if (auto* t = dynamic_cast<Timer*>(e.get())) {
-            t->attachClock(this);
+            t->clock_ = this;
+            t->restart();
             timers_.push_back(t);
         }
     }
-    form.Form_Load();
+    call(form, "Form_Load", 0, [&] { form.Form_Load(); });
     throwIfEnded();
 }
 
@@ -58,7 +119,7 @@ void DesktopBase::unload(Form& form) {
     throwIfEnded();
     if (!form.loaded()) return;
     std::int16_t cancel = 0;
-    form.Form_Unload(cancel);
+    call(form, "Form_Unload", 0, [&] { form.Form_Unload(cancel); });
     throwIfEnded();
     if (cancel != 0) return;
     timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
@@ -70,6 +131,7 @@ void DesktopBase::unload(Form& form) {
     }
     detach(form);
     form.setLoaded(false);
+    form.setTrace(nullptr);
     forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
     if (keyForm_ == &form) keyForm_ = nullptr;
     if (forms_.empty()) end();
@@ -77,52 +139,92 @@ void DesktopBase::unload(Form& form) {
 
 void DesktopBase::messageBox(const std::string& text, int style, const std::string& title) {
     throwIfEnded();
+    // The box takes the keyboard: keys held now are released for the windows behind it.
+    held_.reset();
+    repeatKey_ = 0;
+    spaceArmed_ = nullptr;
+    ++boxes_;
+    struct Closed {
+        int& boxes;
+        ~Closed() { --boxes; }
+    } closed{boxes_};
     runMessageBox(text, style, title);
     throwIfEnded();
+    record({.kind = Input::Kind::BoxClosed});
+}
+
+void DesktopBase::finish() {
+    if (ended_) return;
+    record({.kind = Input::Kind::End});
+    ended_ = true;
+    held_.reset();
+    repeatKey_ = 0;
+    quit();
 }
 
 void DesktopBase::end() {
-    if (!ended_) {
-        ended_ = true;
-        held_.clear();
-        quit();
-    }
+    finish();
     throw ProgramEnded{};
 }
 
+void DesktopBase::endFromOutside() {
+    finish();
+}
+
 void DesktopBase::skipTo(std::uint64_t period) {
-    if (period > period_) period_ = period;
+    if (period <= period_ || ended_) return;
+    period_ = period;
+    record({.kind = Input::Kind::Skip, .value = period});
+}
+
+void DesktopBase::repeatDueKey() {
+    if (!autoRepeat_ || !repeatKey_ || !keyForm_) return;
+    const auto now = nowUs();
+    if (nextRepeatUs_ > now) return;
+    // A late repeat is not made up for with a burst.
+    nextRepeatUs_ = std::max(nextRepeatUs_ + kRepeatEveryUs, now + 1);
+    record({.kind = Input::Kind::Repeat, .form = keyForm_->design().name, .code = repeatKey_});
+    deliverKeyDown(*keyForm_, repeatKey_, true);
 }
 
 void DesktopBase::runPeriod() {
     if (ended_) return;
+    if (beforePeriod && !beforePeriod()) return;
+    if (ended_) return;
     ++period_;
-    const auto now = nowUs();
-    std::vector<int> repeats;
-    for (auto& [key, next] : held_) {
-        if (next > now) continue;
-        // A late repeat is not made up for with a burst.
-        next = std::max(next + kRepeatEveryUs, now + 1);
-        repeats.push_back(key);
-    }
-    for (int key : repeats) {
-        if (ended_) return;
-        if (keyForm_) deliverKeyDown(*keyForm_, key, true);
-    }
-    auto due = timers_;
+    repeatDueKey();
+    if (periodStart) periodStart();
+    if (ended_) return;
+    if (due_.size() <= depth_) due_.emplace_back();
+    auto& due = due_[depth_];
+    due.assign(timers_.begin(), timers_.end());
     if (order_) order_(due);
+    ++depth_;
+    struct Leave {
+        std::size_t& depth;
+        ~Leave() { --depth; }
+    } leave{depth_};
     for (Timer* t : due) {
         if (ended_) return;
         // Checked at the moment of the tick: a handler earlier in this period may have stopped,
         // restarted or unloaded it.
-        if (!t->form().loaded() || !t->enabled() || t->periods() == 0 || t->due() > period_ ||
-            t->running)
+        if (!t->form().loaded() || !t->enabled() || t->periods() == 0 || t->due_ > period_ ||
+            t->running_)
             continue;
         t->scheduleNext(period_);
-        t->running = true;
-        invoke(t->onTimer);
-        t->running = false;
+        t->running_ = true;
+        if (t->onTimer) {
+            invoke([&] {
+                if (trace_) traceCall(t->form(), t->name() + "_Timer", 0);
+                t->onTimer();
+            });
+        }
+        t->running_ = false;
     }
+}
+
+bool DesktopBase::keyHeld(int keyCode) const {
+    return keyCode > 0 && keyCode < vk::kCount && held_.test(static_cast<std::size_t>(keyCode));
 }
 
 std::int16_t DesktopBase::shiftMask() const {
@@ -135,49 +237,136 @@ void DesktopBase::deliverKeyDown(Form& form, int keyCode, bool repeat) {
     if (auto* focus = form.focus()) {
         auto* button = dynamic_cast<Button*>(focus);
         if (!button || repeat) return;
-        if (keyCode == vk::Return) click(*button);
+        if (keyCode == vk::Return) invoke([&] { callClick(*button); });
         if (keyCode == vk::Space) spaceArmed_ = button;
         return;
     }
     const auto mask = shiftMask();
-    invoke([&] { form.Form_KeyDown(static_cast<std::int16_t>(keyCode), mask); });
+    invoke([&] {
+        call(form, "Form_KeyDown", keyCode,
+             [&] { form.Form_KeyDown(static_cast<std::int16_t>(keyCode), mask); });
+    });
 }
 
 void DesktopBase::pressKey(Form& form, int keyCode) {
-    if (ended_) return;
-    if (!held_.count(keyCode)) held_[keyCode] = nowUs() + kRepeatDelayUs;
+    if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
+    record({.kind = Input::Kind::KeyDown, .form = form.design().name, .code = keyCode});
+    held_.set(static_cast<std::size_t>(keyCode));
+    // Only the key pressed last repeats, as on the classic keyboard.
+    repeatKey_ = keyCode;
+    nextRepeatUs_ = nowUs() + kRepeatDelayUs;
     keyForm_ = &form;
     deliverKeyDown(form, keyCode, false);
 }
 
 void DesktopBase::releaseKey(Form& form, int keyCode) {
-    if (ended_) return;
-    held_.erase(keyCode);
+    if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
+    record({.kind = Input::Kind::KeyUp, .form = form.design().name, .code = keyCode});
+    held_.reset(static_cast<std::size_t>(keyCode));
+    // Releasing the repeating key stops all repeat, even while other keys are still down.
+    if (keyCode == repeatKey_) repeatKey_ = 0;
     if (!form.loaded() || !form.visible()) return;
     if (auto* focus = form.focus()) {
         auto* armed = spaceArmed_;
         spaceArmed_ = nullptr;
-        if (keyCode == vk::Space && armed == focus) click(*armed);
+        if (keyCode == vk::Space && armed == focus) invoke([&] { callClick(*armed); });
         return;
     }
     const auto mask = shiftMask();
-    invoke([&] { form.Form_KeyUp(static_cast<std::int16_t>(keyCode), mask); });
+    invoke([&] {
+        call(form, "Form_KeyUp", keyCode,
+             [&] { form.Form_KeyUp(static_cast<std::int16_t>(keyCode), mask); });
+    });
 }
 
-void DesktopBase::releaseAllKeys() {
-    held_.clear();
+void DesktopBase::loseKeyboard() {
+    if (ended_ || (lockedOut_ && !applying_)) return;
+    if (held_.none() && !repeatKey_ && !spaceArmed_) return;
+    record({.kind = Input::Kind::LostKeyboard});
+    held_.reset();
+    repeatKey_ = 0;
     spaceArmed_ = nullptr;
 }
 
 void DesktopBase::click(Button& button) {
     Form& form = button.form();
-    if (ended_ || !form.loaded() || !form.visible() || !button.visible()) return;
+    if (!takesInput() || !form.loaded() || !form.visible() || !button.visible()) return;
+    record({.kind = Input::Kind::Click, .form = form.design().name, .element = button.name()});
     form.takeFocus(&button);
-    invoke(button.onClick);
+    invoke([&] { callClick(button); });
 }
 
 void DesktopBase::closeWindow(Form& form) {
+    if (!takesInput() || !form.loaded()) return;
+    record({.kind = Input::Kind::Close, .form = form.design().name});
     invoke([&] { unload(form); });
+}
+
+bool DesktopBase::editText(TextBox& box, std::string text) {
+    Form& form = box.form();
+    if (!takesInput() || !form.loaded() || !form.visible() || !box.visible()) return false;
+    editedText_ = &box;
+    box.setText(std::move(text));
+    return true;
+}
+
+bool DesktopBase::moveFocus(Form& form, Focusable* element) {
+    if (!takesInput() || !form.loaded()) return false;
+    if (element && (&element->form() != &form || !element->visible())) return false;
+    if (form.focus() == element) return true;
+    record({.kind = Input::Kind::Focus,
+            .form = form.design().name,
+            .element = element ? element->name() : std::string()});
+    form.takeFocus(element);
+    return true;
+}
+
+void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
+    Applying applying(*this);
+    Form* form = formNamed(forms, in.form);
+    switch (in.kind) {
+        case Input::Kind::KeyDown:
+            if (form) pressKey(*form, in.code);
+            break;
+        case Input::Kind::KeyUp:
+            if (form) releaseKey(*form, in.code);
+            break;
+        case Input::Kind::Repeat:
+            if (form && !ended_ && boxes_ == 0 && keyHeld(in.code)) {
+                record(in);
+                deliverKeyDown(*form, in.code, true);
+            }
+            break;
+        case Input::Kind::Click:
+            if (form)
+                if (auto* b = findIn<Button>(*form, in.element)) click(*b);
+            break;
+        case Input::Kind::Close:
+            if (form) closeWindow(*form);
+            break;
+        case Input::Kind::BoxClosed:
+            if (boxes_ > 0) closeMessageBox();
+            break;
+        case Input::Kind::Text:
+            if (form)
+                if (auto* t = findIn<TextBox>(*form, in.element)) editText(*t, in.text);
+            break;
+        case Input::Kind::Focus:
+            if (form) {
+                auto* f = in.element.empty() ? nullptr : findIn<Focusable>(*form, in.element);
+                if (f || in.element.empty()) moveFocus(*form, f);
+            }
+            break;
+        case Input::Kind::LostKeyboard:
+            loseKeyboard();
+            break;
+        case Input::Kind::Skip:
+            skipTo(in.value);
+            break;
+        case Input::Kind::End:
+            endFromOutside();
+            break;
+    }
 }
 
 }  // namespace skyvane

@@ -1,39 +1,38 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
-#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/input.h"
+#include "platform/keys.h"
 
 namespace skyvane {
 
-// Virtual-key codes the game and the desktop know by name.
-namespace vk {
-inline constexpr int Return = 13;
-inline constexpr int Shift = 16;
-inline constexpr int Control = 17;
-inline constexpr int Menu = 18;  // Alt
-inline constexpr int Space = 32;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-}  // namespace vk
-
-// Key repeat like the classic desktop: first repeat after 500 ms, then 30 a second.
+// Key repeat like the classic keyboard: first repeat after 500 ms, then 30 a second.
 inline constexpr std::int64_t kRepeatDelayUs = 500'000;
 inline constexpr std::int64_t kRepeatEveryUs = 1'000'000 / 30;
 // One period of the 64 Hz timer grid.
 inline constexpr std::int64_t kPeriodUs = 15'625;
 
-// What every desktop shares: forms' lifetimes, the timer grid, key routing and repeat, and the
-// end of the program. Adapters supply the views.
+// What every desktop shares: forms' lifetimes, the timer grid, key routing and repeat, modal
+// message boxes and the end of the program. Adapters supply the views.
+//
+// Input from the player arrives through pressKey, releaseKey, click, closeWindow, editText,
+// moveFocus and loseKeyboard. While a message box is open, or once the program has ended, all
+// of it is refused, as the real desktop refuses input to windows behind a modal box. Every input
+// the game takes is told to the input sink, with the period at which it was taken.
 class DesktopBase : public Desktop, private TimerClock {
   public:
     DesktopBase();
     ~DesktopBase() override;
+    DesktopBase(const DesktopBase&) = delete;
+    DesktopBase& operator=(const DesktopBase&) = delete;
 
     void load(Form& form) override;
     void show(Form& form) override;
@@ -43,8 +42,23 @@ class DesktopBase : public Desktop, private TimerClock {
     [[noreturn]] void end() override;
 
     bool ended() const { return ended_; }
-    // Runs one handler from the event loop; a ProgramEnded stops here.
-    void invoke(const std::function<void()>& handler);
+    // Ends the program from outside any handler (a signal, the end of a replay): no handler
+    // runs after it.
+    void endFromOutside();
+    // Runs one handler from the event loop; a ProgramEnded stops here, and a handler that fails
+    // with an exception is reported through handlerFailed.
+    template <class Handler>
+    void invoke(Handler&& handler) {
+        if (ended_) return;
+        try {
+            handler();
+        } catch (const ProgramEnded&) {
+            // The program has ended; the handler stops here.
+        } catch (const std::exception& error) {
+            // A handler that fails stops where it failed; the game goes on.
+            handlerFailed(error);
+        }
+    }
 
     // One period of the grid: due key repeats, then due timers.
     void runPeriod();
@@ -60,36 +74,95 @@ class DesktopBase : public Desktop, private TimerClock {
     // presses a button, Space presses it on release), otherwise to the form's key handlers.
     void pressKey(Form& form, int keyCode);
     void releaseKey(Form& form, int keyCode);
-    // Held keys are repeated only while the window has the keyboard.
-    void releaseAllKeys();
-    bool keyHeld(int keyCode) const { return held_.count(keyCode) != 0; }
     void click(Button& button);
     void closeWindow(Form& form);
+    // The player typed into a text box or moved the focus; false if the desktop refused it, and
+    // the view should show the model again.
+    bool editText(TextBox& box, std::string text);
+    bool moveFocus(Form& form, Focusable* element);
+    // The window lost the keyboard: held keys count as released and nothing repeats.
+    void loseKeyboard();
+
+    bool keyHeld(int keyCode) const;
+    // The key whose repeats the desktop makes, 0 for none.
+    int repeatingKey() const { return repeatKey_; }
+    bool modal() const { return boxes_ > 0; }
 
     const std::vector<Form*>& loadedForms() const { return forms_; }
+
+    // Listeners: the input sink records what the game takes; the trace hears every handler
+    // call and property change of every loaded form.
+    void setInputSink(InputSink* sink) { sink_ = sink; }
+    void setTrace(Trace* trace);
+
+    // Replays. While the player is locked out, input comes only through apply(); repeats come
+    // from the replay rather than the desktop's own clock; beforePeriod runs before each period
+    // and returns false to hold the grid where it is (to let a message box close first).
+    void lockOutPlayer(bool locked) { lockedOut_ = locked; }
+    bool playerLockedOut() const { return lockedOut_; }
+    void setAutoRepeat(bool on) { autoRepeat_ = on; }
+    std::function<bool()> beforePeriod;
+    // Runs at the start of each period, where the desktop makes its repeats.
+    std::function<void()> periodStart;
+    // Applies an input as the player or the system made it. Repeats belong to the start of a
+    // period: apply them from beforePeriod. A form or element that does not exist is skipped.
+    void apply(const Input& input, const std::vector<Form*>& forms);
 
   protected:
     virtual void attach(Form& form) = 0;
     virtual void detach(Form& form) = 0;
     virtual void present(Form& form, bool visible) = 0;
     virtual void runMessageBox(const std::string& text, int style, const std::string& title) = 0;
+    // Closes the open message box for a replay.
+    virtual void closeMessageBox() = 0;
     virtual void quit() = 0;
+    // A handler failed with an exception: the game goes on, and the desktop says so.
+    virtual void handlerFailed(const std::exception& error);
 
   private:
+    class Applying;
+
     void throwIfEnded() const;
+    bool takesInput() const;
+    void record(Input input);
+    void flushText();
+    void finish();
+    // Calls one handler of a form, telling the trace which.
+    template <class Fn>
+    void call(Form& form, const std::string& handler, int code, Fn&& fn) {
+        if (trace_) traceCall(form, handler, code);
+        fn();
+    }
+    void callClick(Button& button);
+    void traceCall(Form& form, const std::string& handler, int code);
     void deliverKeyDown(Form& form, int keyCode, bool repeat);
+    void repeatDueKey();
     std::int16_t shiftMask() const;
     std::int64_t nowUs() const { return static_cast<std::int64_t>(period_) * kPeriodUs; }
 
     std::vector<Form*> forms_;
     std::vector<Timer*> timers_;
+    // One list of due timers for each level of nesting: a handler can run periods of its own
+    // behind a message box.
+    std::deque<std::vector<Timer*>> due_;
+    std::size_t depth_ = 0;
     std::function<void(std::vector<Timer*>&)> order_;
     std::uint64_t period_ = 0;
-    std::map<int, std::int64_t> held_;  // key code -> time of its next repeat
+
+    std::bitset<vk::kCount> held_;
+    int repeatKey_ = 0;
+    std::int64_t nextRepeatUs_ = 0;
     Form* keyForm_ = nullptr;
     Button* spaceArmed_ = nullptr;
-    int depth_ = 0;
+
+    int boxes_ = 0;
     bool ended_ = false;
+    bool lockedOut_ = false;
+    bool applying_ = false;
+    bool autoRepeat_ = true;
+    InputSink* sink_ = nullptr;
+    Trace* trace_ = nullptr;
+    TextBox* editedText_ = nullptr;  // typed into since it was last recorded
 };
 
 }  // namespace skyvane

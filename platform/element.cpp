@@ -6,6 +6,7 @@ namespace skyvane {
 
 void Element::notify(Property p) {
     if (auto* o = form_.observer()) o->elementChanged(*this, p);
+    if (auto* t = form_.trace()) t->elementChanged(*this, p);
 }
 
 void Control::setLeft(int twips) {
@@ -23,8 +24,9 @@ void Control::setTop(int twips) {
 void Control::setVisible(bool v) {
     if (visible_ == v) return;
     visible_ = v;
-    notify(Property::Visible);
+    // The focus moves first, so a view never sees its focused widget disappear.
     form().refocus();
+    notify(Property::Visible);
 }
 
 void Control::reset() {
@@ -102,16 +104,14 @@ void TextBox::reset() {
 
 int Timer::periodsFor(int intervalMs) {
     if (intervalMs <= 0) return 0;
-    // Rounded up to whole 1/64 s periods, as the classic desktop timer does.
-    return (intervalMs * 64 + 999) / 1000;
-}
-
-int Timer::periods() const {
-    return periodsFor(interval_);
+    // Rounded up to whole 1/64 s periods, as the classic desktop timer does; wide enough that
+    // the longest interval cannot overflow.
+    return static_cast<int>((static_cast<long long>(intervalMs) * 64 + 999) / 1000);
 }
 
 void Timer::setInterval(int ms) {
     interval_ = ms < 0 ? 0 : ms;
+    periods_ = periodsFor(interval_);
     restart();
     notify(Property::Interval);
 }
@@ -125,12 +125,8 @@ void Timer::setEnabled(bool e) {
 
 void Timer::reset() {
     interval_ = design().interval;
+    periods_ = periodsFor(interval_);
     enabled_ = true;
-    restart();
-}
-
-void Timer::attachClock(TimerClock* clock) {
-    clock_ = clock;
     restart();
 }
 

@@ -33,6 +33,7 @@ struct FontSpec {
 struct ElementSpec {
     ElementKind kind = ElementKind::Label;
     std::string name;
+    std::string role;       // what the element is for, in a few words
     std::string container;  // empty: the window itself
     int left = 0;
     int top = 0;
@@ -182,7 +183,12 @@ class TextBox : public Focusable {
     std::string text_;
 };
 
-class TimerClock;
+// The period of the timer grid that a timer counts from; the desktop that runs the timers.
+class TimerClock {
+  public:
+    virtual ~TimerClock() = default;
+    virtual std::uint64_t period() const = 0;
+};
 
 class Timer : public Element {
   public:
@@ -194,29 +200,24 @@ class Timer : public Element {
     void reset() override;
 
     // Whole 1/64 s periods between ticks; 0 never ticks.
-    int periods() const;
+    int periods() const { return periods_; }
     static int periodsFor(int intervalMs);
 
     std::function<void()> onTimer;
 
-    // Scheduling state, kept by the desktop that runs the timer.
-    void attachClock(TimerClock* clock);
-    std::uint64_t due() const { return due_; }
-    void scheduleNext(std::uint64_t now) { due_ = now + static_cast<std::uint64_t>(periods()); }
-    bool running = false;  // its handler is on the stack
-
   private:
+    // The schedule belongs to the desktop that runs the timer; the logic sees only the interval
+    // and whether the timer runs.
+    friend class DesktopBase;
     void restart();
-    int interval_ = 0;
-    bool enabled_ = true;
-    TimerClock* clock_ = nullptr;
-    std::uint64_t due_ = 0;
-};
+    void scheduleNext(std::uint64_t now) { due_ = now + static_cast<std::uint64_t>(periods_); }
 
-class TimerClock {
-  public:
-    virtual ~TimerClock() = default;
-    virtual std::uint64_t period() const = 0;
+    int interval_ = 0;
+    int periods_ = 0;
+    bool enabled_ = true;
+    bool running_ = false;  // its handler is on the stack
+    const TimerClock* clock_ = nullptr;
+    std::uint64_t due_ = 0;
 };
 
 }  // namespace skyvane

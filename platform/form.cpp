@@ -40,7 +40,8 @@ Form::~Form() = default;
 void Form::setCaption(std::string caption) {
     if (caption_ == caption) return;
     caption_ = std::move(caption);
-    if (observer_) observer_->formChanged(Property::Caption);
+    if (observer_) observer_->formChanged(*this, Property::Caption);
+    if (trace_) trace_->formChanged(*this, Property::Caption);
 }
 
 Element* Form::find(std::string_view name) const {
@@ -76,7 +77,8 @@ void Form::resetElements() {
 void Form::takeFocus(Focusable* element) {
     if (focus_ == element) return;
     focus_ = element;
-    if (observer_) observer_->formChanged(Property::Focus);
+    if (observer_) observer_->formChanged(*this, Property::Focus);
+    if (trace_) trace_->formChanged(*this, Property::Focus);
 }
 
 void Form::refocus() {

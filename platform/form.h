@@ -29,11 +29,13 @@ struct FormSpec {
 };
 
 // Told of every change the logic makes, so a view can mirror the model.
+class Form;
+
 class FormObserver {
   public:
     virtual ~FormObserver() = default;
     virtual void elementChanged(Element& element, Property property) = 0;
-    virtual void formChanged(Property property) = 0;  // Caption or Focus
+    virtual void formChanged(Form& form, Property property) = 0;  // Caption or Focus
 };
 
 // One window. Screens derive from it, bind its elements to members named after them and
@@ -76,9 +78,12 @@ class Form {
         (void)Shift;
     }
 
-    // For the desktop and its adapters.
+    // For the desktop and its adapters: the view that mirrors the form, and a second listener
+    // that logs every change (replays and their tests compare such logs).
     void setObserver(FormObserver* observer) { observer_ = observer; }
     FormObserver* observer() const { return observer_; }
+    void setTrace(FormObserver* trace) { trace_ = trace; }
+    FormObserver* trace() const { return trace_; }
     void setLoaded(bool loaded) { loaded_ = loaded; }
     void setVisible(bool visible) { visible_ = visible; }
     void resetElements();
@@ -96,6 +101,7 @@ class Form {
     std::vector<std::unique_ptr<Element>> elements_;
     Focusable* focus_ = nullptr;
     FormObserver* observer_ = nullptr;
+    FormObserver* trace_ = nullptr;
     bool loaded_ = false;
     bool visible_ = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "mission/mission_screen.h"
 #include "platform/desktop.h"
 #include "platform/sound.h"
@@ -8,16 +10,20 @@
 
 namespace skyvane {
 
-// The three screens of one run, wired to each other.
+// The three screens of one run, wired to each other. Each is built before anything uses it:
+// the title screen learns which screen joining opens once that screen exists.
 struct Game {
     Game(Desktop& desktop, Sound& sound)
-        : title(desktop, mission),
+        : title(desktop),
           closing(desktop, title.Text1),
           mission(desktop, sound, title.Text1, closing),
-          desktop_(desktop) {}
+          desktop_(desktop) {
+        title.joinsInto(mission);
+    }
 
     // The game starts on the title screen.
     void start() { desktop_.show(title); }
+    std::vector<Form*> forms() { return {&title, &mission, &closing}; }
 
     TitleScreen title;
     ClosingScreen closing;

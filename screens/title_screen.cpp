@@ -1,15 +1,14 @@
 #include "screens/title_screen.h"
 
+#include "layouts/colours.h"
 #include "layouts/layouts.h"
 
 namespace skyvane {
 
-namespace {
-constexpr Colour kBlue = 16711680;
-constexpr Colour kNavy = 4194304;
-}  // namespace
+using colours::kBlue;
+using colours::kNavy;
 
-TitleScreen::TitleScreen(Desktop& desktop, Form& mission)
+TitleScreen::TitleScreen(Desktop& desktop)
     : Form(titleLayout()),
       Text1(get<TextBox>("Text1")),
       Timer1(get<Timer>("Timer1")),
@@ -20,8 +19,7 @@ TitleScreen::TitleScreen(Desktop& desktop, Form& mission)
       Image1(get<Image>("Image1")),
       Command1(get<Button>("Command1")),
       Command2(get<Button>("Command2")),
-      desktop_(desktop),
-      mission_(mission) {
+      desktop_(desktop) {
     Timer1.onTimer = [this] { Timer1_Timer(); };
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Command1.onClick = [this] { Command1_Click(); };
@@ -54,8 +52,9 @@ void TitleScreen::Timer2_Timer() {
 void TitleScreen::Command1_Click() {
     if (Text1.text().empty()) Text1.setText(title_text::kNameless);
     desktop_.hide(*this);
-    desktop_.load(mission_);
-    desktop_.show(mission_);
+    if (!mission_) return;
+    desktop_.load(*mission_);
+    desktop_.show(*mission_);
 }
 
 void TitleScreen::Command2_Click() {

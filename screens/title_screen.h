@@ -11,7 +11,9 @@ namespace skyvane {
 // and joins the mission or goes home. Its name box is the one place the pilot's name lives.
 class TitleScreen : public Form {
   public:
-    TitleScreen(Desktop& desktop, Form& mission);
+    explicit TitleScreen(Desktop& desktop);
+    // The screen that joining opens.
+    void joinsInto(Form& mission) { mission_ = &mission; }
 
     std::int16_t ScrollTop = 0;  // the Top given to the prologue
 
@@ -30,7 +32,7 @@ class TitleScreen : public Form {
 
   private:
     Desktop& desktop_;
-    Form& mission_;
+    Form* mission_ = nullptr;
 };
 
 namespace title_text {

@@ -272,8 +272,26 @@ TEST_F(Mission, ReleasingEitherArrowOfAnAxisClearsIt) {
     EXPECT_EQ(m.KeyX, 0);
     EXPECT_TRUE(m.Image22.visible());
     EXPECT_FALSE(m.Image23.visible());
-    desktop.advance(32);  // Left still held: its repeat makes it count again
+    // Left is still down, but only the key pressed last repeats: the helicopter brakes.
+    desktop.advance(64);
+    EXPECT_EQ(m.KeyX, 0);
+    EXPECT_TRUE(m.Image22.visible());
+    press(vk::Left);  // a new key-down of Left counts again
     EXPECT_EQ(m.KeyX, -1);
+}
+
+// Shift held, an arrow tapped: Shift no longer repeats, so on a dry tank the lift stays on
+// until the next key-down, as the game has always done.
+TEST_F(Mission, ATappedArrowEndsShiftsRepeatSoADryTankKeepsItsLift) {
+    go();
+    press(vk::Shift);
+    press(vk::Up);
+    release(vk::Up);
+    m.EngineOn = 0;
+    desktop.advance(64);
+    EXPECT_EQ(m.KeyY, 1);
+    press(vk::Down);
+    EXPECT_EQ(m.KeyY, 0);
 }
 
 TEST_F(Mission, ShiftGivesLiftOnlyWhileTheEngineRuns) {

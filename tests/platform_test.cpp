@@ -225,31 +225,70 @@ TEST_F(Grid, ReturnAndSpacePressTheFocusedButton) {
     EXPECT_EQ(form.log, (std::vector<std::string>{"click Cancel", "click Ok"}));
 }
 
-TEST_F(Grid, HeldKeysRepeatAfterHalfASecondThenThirtyTimesASecond) {
+TEST_F(Grid, TheKeyPressedLastRepeatsAfterHalfASecondThenThirtyTimesASecond) {
     form.ok.setVisible(false);
     form.cancel.setVisible(false);
-    desktop.pressKey(form, vk::Shift);
     desktop.pressKey(form, vk::Up);
     form.log.clear();
     desktop.advance(31);  // 484 ms
     EXPECT_TRUE(form.log.empty());
     desktop.advance(1);  // 500 ms
-    EXPECT_EQ(form.log, (std::vector<std::string>{"down 16", "down 38"}));
+    EXPECT_EQ(form.log, (std::vector<std::string>{"down 38"}));
     form.log.clear();
     desktop.advance(64);  // the next second
-    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 16"), 30);
     EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 38"), 30);
+}
 
-    desktop.releaseKey(form, vk::Up);
-    form.log.clear();
-    desktop.advance(64);
-    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 38"), 0);
-    EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 16"), 30);
-
-    desktop.releaseAllKeys();  // the window lost the keyboard
-    form.log.clear();
-    desktop.advance(64);
-    EXPECT_TRUE(form.log.empty());
+// Only the key pressed last repeats, as on the classic keyboard: releasing it stops all repeat
+// until a new key goes down, and releasing any other key changes nothing.
+TEST_F(Grid, OnlyTheKeyPressedLastRepeats) {
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    enum Op { Press, Release, LoseKeyboard };
+    const struct {
+        const char* name;
+        std::vector<std::pair<Op, int>> steps;
+        int repeating;  // the key whose repeats come in the next second, 0 for none
+    } cases[] = {
+        {"left held, right tapped",
+         {{Press, vk::Left}, {Press, vk::Right}, {Release, vk::Right}},
+         0},
+        {"shift held, then an arrow held", {{Press, vk::Shift}, {Press, vk::Left}}, vk::Left},
+        {"shift held, an arrow tapped",
+         {{Press, vk::Shift}, {Press, vk::Up}, {Release, vk::Up}},
+         0},
+        {"two arrows held, the later one released",
+         {{Press, vk::Left}, {Press, vk::Up}, {Release, vk::Up}},
+         0},
+        {"two arrows held, the earlier one released",
+         {{Press, vk::Left}, {Press, vk::Up}, {Release, vk::Left}},
+         vk::Up},
+        {"a new key-down of a held key repeats it again",
+         {{Press, vk::Left}, {Press, vk::Right}, {Release, vk::Right}, {Press, vk::Left}},
+         vk::Left},
+        {"the window loses the keyboard", {{Press, vk::Down}, {LoseKeyboard, 0}}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [op, key] : c.steps) {
+            if (op == Press) desktop.pressKey(form, key);
+            if (op == Release) desktop.releaseKey(form, key);
+            if (op == LoseKeyboard) desktop.loseKeyboard();
+        }
+        form.log.clear();
+        desktop.advance(96);  // a second and a half after the last key
+        std::vector<std::string> downs;
+        for (const auto& line : form.log)
+            if (line.rfind("down", 0) == 0) downs.push_back(line);
+        if (c.repeating == 0) {
+            EXPECT_TRUE(downs.empty()) << downs.front();
+        } else {
+            EXPECT_GE(downs.size(), 30u);
+            EXPECT_EQ(std::count(downs.begin(), downs.end(), "down " + std::to_string(c.repeating)),
+                      static_cast<long>(downs.size()));
+        }
+        desktop.loseKeyboard();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/headless/headless_desktop.h"
 
 #include <algorithm>
+#include <exception>
 #include <random>
 
 namespace skyvane {
@@ -19,8 +20,13 @@ void HeadlessDesktop::reverseTimers() {
     setTimerOrder([](std::vector<Timer*>& timers) { std::reverse(timers.begin(), timers.end()); });
 }
 
+void HeadlessDesktop::handlerFailed(const std::exception&) {
+    throw;
+}
+
 void HeadlessDesktop::runMessageBox(const std::string& text, int style, const std::string& title) {
     boxes_.push_back({text, style, title});
+    closeRequested_ = false;
     // A copy: the hook may open further boxes.
     if (whileMessageBox) whileMessageBox(MessageBoxCall(boxes_.back()));
 }

@@ -18,7 +18,8 @@ struct MessageBoxCall {
 };
 
 // A desktop without windows, in simulated time: the grid moves only when told to, message
-// boxes are recorded and closed at once (or when a hook returns), and input is injected.
+// boxes are recorded and closed at once (or when a hook returns), and input is injected. A
+// handler that fails with an exception is a fault here: the exception goes on up to the test.
 class HeadlessDesktop : public DesktopBase {
   public:
     // Runs whole periods of the 64 Hz grid.
@@ -32,17 +33,22 @@ class HeadlessDesktop : public DesktopBase {
     // Called while a message box is open; returning closes it. The grid may be advanced here.
     std::function<void(const MessageBoxCall&)> whileMessageBox;
     int quitCount() const { return quits_; }
+    // A replay asked the open box to close; its whileMessageBox hook returns when it sees this.
+    bool boxCloseRequested() const { return closeRequested_; }
 
   protected:
     void attach(Form&) override {}
     void detach(Form&) override {}
     void present(Form&, bool) override {}
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
+    void closeMessageBox() override { closeRequested_ = true; }
     void quit() override { ++quits_; }
+    [[noreturn]] void handlerFailed(const std::exception& error) override;
 
   private:
     std::vector<MessageBoxCall> boxes_;
     int quits_ = 0;
+    bool closeRequested_ = false;
 };
 
 struct SoundCall {

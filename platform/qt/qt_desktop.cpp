@@ -1,9 +1,13 @@
 #include "platform/qt/qt_desktop.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <chrono>
+#include <cstdio>
 
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
@@ -12,19 +16,34 @@ namespace skyvane {
 
 namespace {
 constexpr std::int64_t kPeriodNs = kPeriodUs * 1000;
+
+bool isPlayerInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+    }
 }
+}  // namespace
 
 int virtualKey(const QKeyEvent& event) {
     const int k = event.key();
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return vk::F1 + (k - Qt::Key_F1);
     switch (k) {
         case Qt::Key_Backspace:
-            return 8;
+            return vk::Backspace;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            return 9;
+            return vk::Tab;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return vk::Return;
@@ -35,21 +54,21 @@ int virtualKey(const QKeyEvent& event) {
         case Qt::Key_Alt:
             return vk::Menu;
         case Qt::Key_Pause:
-            return 19;
+            return vk::Pause;
         case Qt::Key_CapsLock:
-            return 20;
+            return vk::CapsLock;
         case Qt::Key_Escape:
-            return 27;
+            return vk::Escape;
         case Qt::Key_Space:
             return vk::Space;
         case Qt::Key_PageUp:
-            return 33;
+            return vk::PageUp;
         case Qt::Key_PageDown:
-            return 34;
+            return vk::PageDown;
         case Qt::Key_End:
-            return 35;
+            return vk::End;
         case Qt::Key_Home:
-            return 36;
+            return vk::Home;
         case Qt::Key_Left:
             return vk::Left;
         case Qt::Key_Up:
@@ -59,9 +78,9 @@ int virtualKey(const QKeyEvent& event) {
         case Qt::Key_Down:
             return vk::Down;
         case Qt::Key_Insert:
-            return 45;
+            return vk::Insert;
         case Qt::Key_Delete:
-            return 46;
+            return vk::Delete;
         default:
             return 0;
     }
@@ -73,18 +92,13 @@ QtDesktop::QtDesktop(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
     pacer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&pacer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
-    QObject::connect(qApp, &QApplication::focusChanged, this,
-                     [this](QWidget*, QWidget* now) { focusChanged(now); });
     arm(nowNs());
 }
 
 QtDesktop::~QtDesktop() {
     pacer_.stop();
     // The forms may be gone already: nothing the closing windows do may reach them.
-    if (qApp) {
-        qApp->removeEventFilter(this);
-        QObject::disconnect(qApp, nullptr, this, nullptr);
-    }
+    if (qApp) qApp->removeEventFilter(this);
     for (auto& [form, window] : windows_) delete window;
     windows_.clear();
 }
@@ -94,25 +108,40 @@ FormWindow* QtDesktop::windowFor(const Form& form) const {
     return it == windows_.end() ? nullptr : it->second;
 }
 
+int QtDesktop::run() {
+    if (ended()) return 0;
+    running_ = true;
+    const int status = QApplication::exec();
+    running_ = false;
+    return status;
+}
+
 void QtDesktop::setClock(std::function<std::int64_t()> nowNs) {
     clock_ = std::move(nowNs);
+    origin_ = 0;
     pacer_.stop();
 }
 
 std::int64_t QtDesktop::nowNs() const {
-    return clock_ ? clock_() : elapsed_.nsecsElapsed();
+    return (clock_ ? clock_() : elapsed_.nsecsElapsed()) - origin_;
 }
 
 void QtDesktop::wake() {
     if (ended()) return;
     const auto now = nowNs();
-    const auto due = static_cast<std::uint64_t>(now / kPeriodNs);
+    const auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(0, now) / kPeriodNs);
     if (due > period()) {
-        // Ticks missed while the process stalled are dropped, not replayed in a burst.
-        skipTo(due - 1);
+        if (due > period() + 1) {
+            if (dropLate_) {
+                // Ticks missed while the process stalled are dropped, not replayed in a burst.
+                skipTo(due - 1);
+            } else {
+                origin_ += static_cast<std::int64_t>(due - period() - 1) * kPeriodNs;
+            }
+        }
         runPeriod();
     }
-    if (!ended() && !clock_) arm(now);
+    if (!ended() && !clock_) arm(nowNs());
 }
 
 void QtDesktop::arm(std::int64_t now) {
@@ -141,13 +170,7 @@ void QtDesktop::present(Form& form, bool visible) {
     FormWindow* window = windowFor(form);
     if (!window) return;
     if (visible) {
-        window->placeOnScreen();
-        window->show();
-        window->raise();
-        window->activateWindow();
-        if (auto* f = form.focus()) {
-            if (auto* w = window->widgetFor(*f)) w->setFocus(Qt::OtherFocusReason);
-        }
+        window->showPlaced();
     } else {
         window->hide();
     }
@@ -160,43 +183,97 @@ void QtDesktop::runMessageBox(const std::string& text, int style, const std::str
         for (auto& [form, window] : windows_)
             if (window->isVisible()) parent = window;
     }
-    QMessageBox box(QMessageBox::Information, qtlook::windowTitle(title), qtlook::displayText(text),
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    QMessageBox box(QMessageBox::Information, qtlook::windowTitle(title), QString(),
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    box.setText(screen ? qtlook::boxText(text, box.font(), screen->availableGeometry())
+                       : qtlook::displayText(text));
+    box_ = &box;
+    closingBox_ = false;
     box.exec();
+    box_ = nullptr;
+    // During a replay only the replay closes its boxes; a player who closes one ends it.
+    if (playerLockedOut() && !closingBox_ && !ended()) endFromOutside();
+}
+
+void QtDesktop::closeMessageBox() {
+    if (!box_) return;
+    closingBox_ = true;
+    box_->done(QMessageBox::Ok);
+}
+
+void QtDesktop::closedByPlayer(Form& form) {
+    if (playerLockedOut()) {
+        endFromOutside();
+    } else {
+        closeWindow(form);
+    }
+}
+
+void QtDesktop::painted(const FormWindow& window) {
+    (void)window;
+    if (firstFrameTraced_) return;
+    firstFrameTraced_ = true;
+    if (qEnvironmentVariableIsEmpty("SKYVANE_TRACE_STARTUP")) return;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::system_clock::now().time_since_epoch())
+                        .count();
+    std::fprintf(stderr, "skyvane: first frame %lld\n", static_cast<long long>(ns));
+    std::fflush(stderr);
 }
 
 void QtDesktop::quit() {
     pacer_.stop();
     if (onEnd_) onEnd_();
     for (auto& [form, window] : windows_) window->hide();
-    QCoreApplication::exit(0);
+    // A box still open (the program ended from outside) is left at once.
+    if (box_) {
+        closingBox_ = true;
+        box_->done(QMessageBox::Ok);
+    }
+    if (running_) QCoreApplication::exit(0);
 }
 
 void QtDesktop::focusChanged(QWidget* now) {
-    if (!now) return;
     auto* window = dynamic_cast<FormWindow*>(now->window());
     if (!window) return;
-    if (auto* f = dynamic_cast<Focusable*>(window->elementFor(now))) window->form().takeFocus(f);
+    auto* element = dynamic_cast<Focusable*>(window->elementFor(now));
+    if (!element || !moveFocus(window->form(), element)) window->applyFocusLater();
 }
 
 bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
     if (type == QEvent::WindowDeactivate) {
         // Keys held while the window loses the keyboard stop repeating.
-        if (dynamic_cast<FormWindow*>(watched)) releaseAllKeys();
+        if (dynamic_cast<FormWindow*>(watched)) loseKeyboard();
         return false;
     }
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    // A replay shows a run; the player's keys and clicks change nothing.
+    if (playerLockedOut() && isPlayerInput(type) && watched->isWidgetType()) return true;
+
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     auto* window = dynamic_cast<FormWindow*>(widget->window());
     if (!window) return false;
+    if (type == QEvent::FocusIn) {
+        // The player moves the focus with the mouse or Tab; any other move is Qt's own, and the
+        // model's focus is put back.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+            reason == Qt::BacktabFocusReason) {
+            focusChanged(widget);
+        } else {
+            window->applyFocusLater();
+        }
+        return false;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     if (qobject_cast<QLineEdit*>(widget)) return false;  // typing a name
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
-    // X11 sends its own repeats as release-press pairs, and none for Shift; we repeat every held
-    // key ourselves instead.
+    // X11 sends its own repeats as release-press pairs, and none for Shift; we make the repeats
+    // ourselves instead, as the classic keyboard does.
     if (key->isAutoRepeat()) return true;
     const int code = virtualKey(*key);
     if (code == 0) return true;

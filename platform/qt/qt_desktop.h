@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "platform/desktop_base.h"
 
 class QKeyEvent;
+class QMessageBox;
 
 namespace skyvane {
 
@@ -25,11 +27,22 @@ class QtDesktop : public QObject, public DesktopBase {
 
     FormWindow* windowFor(const Form& form) const;
 
+    // Runs the event loop until the program ends; its exit status.
+    int run();
+
     // The pacer's clock in nanoseconds; tests give it a clock of their own and call wake().
     void setClock(std::function<std::int64_t()> nowNs);
-    // Runs the period that is due, if any, dropping any passed over while the process stalled,
-    // and arms the timer for the next deadline.
+    // Runs the period that is due, if any, and arms the timer for the next deadline. Periods
+    // passed over while the process stalled are dropped, not run in a burst; a replay instead
+    // goes on from where it was.
     void wake();
+    void setDropLatePeriods(bool drop) { dropLate_ = drop; }
+
+    // The player closed a window with its close box. During a replay that ends the replay.
+    void closedByPlayer(Form& form);
+    // The first paint of a window: with SKYVANE_TRACE_STARTUP set, the moment of the first
+    // frame is written to stderr for the benchmarks.
+    void painted(const FormWindow& window);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -38,6 +51,7 @@ class QtDesktop : public QObject, public DesktopBase {
     void detach(Form& form) override;
     void present(Form& form, bool visible) override;
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
+    void closeMessageBox() override;
     void quit() override;
 
   private:
@@ -49,7 +63,13 @@ class QtDesktop : public QObject, public DesktopBase {
     std::function<void()> onEnd_;
     std::function<std::int64_t()> clock_;
     QElapsedTimer elapsed_;
+    std::int64_t origin_ = 0;  // the clock's reading at period 0
     QTimer pacer_;
+    QPointer<QMessageBox> box_;
+    bool closingBox_ = false;
+    bool running_ = false;
+    bool dropLate_ = true;
+    bool firstFrameTraced_ = false;
 };
 
 // The virtual-key code of a Qt key event, or 0 for a key the game has no code for.

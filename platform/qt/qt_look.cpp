@@ -1,5 +1,9 @@
 #include "platform/qt/qt_look.h"
 
+#include <QFontMetrics>
+#include <QStringList>
+#include <QTextBoundaryFinder>
+#include <algorithm>
 #include <cmath>
 
 namespace skyvane::qtlook {
@@ -51,6 +55,50 @@ QString buttonText(const std::string& text) {
     QString s = displayText(text);
     s.replace(QChar('&'), QStringLiteral("&&"));
     return s;
+}
+
+QString boxText(const std::string& text, const QFont& font, const QRect& screenArea) {
+    const QFontMetrics fm(font);
+    // The label of a message box wraps at about half the screen's width; leave room for the
+    // icon, the button and the title bar.
+    const int lineWidth = std::max(120, screenArea.width() / 2);
+    const int rows = std::max(2, (screenArea.height() - 160) / std::max(1, fm.lineSpacing()));
+    QStringList lines = displayText(text).split(QChar('\n'));
+    const int budget = lineWidth * std::max(1, rows / std::max<int>(1, lines.size()));
+    for (QString& line : lines) {
+        if (fm.horizontalAdvance(line) > budget)
+            line = fm.elidedText(line, Qt::ElideMiddle, budget);
+        // A stretch with no place to break that is wider than the box (a name of Latin letters
+        // without a space) may break anywhere: a zero-width space after every few of its
+        // characters. Other text wraps as it is.
+        QString broken;
+        QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+        qsizetype from = 0;
+        while (from < line.size()) {
+            qsizetype to = breaks.toNextBoundary();
+            if (to < 0) to = line.size();
+            const QString piece = line.mid(from, to - from);
+            if (fm.horizontalAdvance(piece) > lineWidth) {
+                int count = 0;
+                for (const QChar c : piece) {
+                    broken += c;
+                    // Never between the two halves of a character outside the BMP.
+                    if (!c.isHighSurrogate() && ++count % 8 == 0) broken += QChar(0x200B);
+                }
+            } else {
+                broken += piece;
+            }
+            from = to;
+        }
+        line = broken;
+    }
+    return lines.join(QChar('\n'));
+}
+
+QPoint framePosition(const QRect& screenArea, const QSize& frameSize) {
+    const QPoint centred =
+        screenArea.center() - QPoint(frameSize.width() / 2, frameSize.height() / 2);
+    return {std::max(screenArea.left(), centred.x()), std::max(screenArea.top(), centred.y())};
 }
 
 }  // namespace skyvane::qtlook

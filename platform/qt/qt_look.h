@@ -4,7 +4,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <string>
 
@@ -31,5 +33,13 @@ QString displayText(const std::string& text);
 QString windowTitle(const std::string& text);
 // A button caption that shows "&" literally.
 QString buttonText(const std::string& text);
+
+// A message for a box that must fit the screen: a line too long for it (a name of thousands of
+// characters) loses its middle, and long runs without a space may break anywhere.
+QString boxText(const std::string& text, const QFont& font, const QRect& screenArea);
+
+// Where a window's frame goes to centre it on the screen area; a window larger than the screen
+// keeps its top-left corner, and so its title bar, on the screen.
+QPoint framePosition(const QRect& screenArea, const QSize& frameSize);
 
 }  // namespace skyvane::qtlook

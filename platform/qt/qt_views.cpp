@@ -8,7 +8,9 @@
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
+#include <limits>
 
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
@@ -212,10 +214,13 @@ void FormWindow::build() {
                 auto& model = static_cast<TextBox&>(*e);
                 auto* t = new QLineEdit(parent);
                 t->setFont(look::font({}));
+                t->setMaxLength(std::numeric_limits<int>::max());  // a name has no length limit
                 t->setText(QString::fromStdString(model.text()));
-                QObject::connect(t, &QLineEdit::textEdited, t, [&model](const QString& text) {
-                    model.setText(text.toStdString());
-                });
+                QObject::connect(t, &QLineEdit::textEdited, t,
+                                 [this, t, &model](const QString& text) {
+                                     if (!desktop_.editText(model, text.toStdString()))
+                                         t->setText(QString::fromStdString(model.text()));
+                                 });
                 w = t;
                 break;
             }
@@ -253,14 +258,41 @@ void FormWindow::build() {
         }
 }
 
-void FormWindow::placeOnScreen() {
-    if (placed_) return;
-    placed_ = true;
-    if (form_.design().start != StartPosition::CentreScreen) return;
-    if (auto* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+void FormWindow::showPlaced() {
+    if (!placed_) {
+        placed_ = true;
+        if (form_.design().start == StartPosition::CentreScreen) {
+            centre();
+            // The frame's size is known only once the window manager has framed the window.
+            centreWithFrame_ = true;
+            QTimer::singleShot(2000, this, [this] { centreWithFrame_ = false; });
+        }
     }
+    show();
+    raise();
+    activateWindow();
+    applyFocus();
+}
+
+void FormWindow::centre() {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    // move() places the frame; until the window is framed the frame is the client area.
+    move(look::framePosition(s->availableGeometry(), frameGeometry().size()));
+}
+
+bool FormWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (centreWithFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Show) &&
+        frameGeometry().size() != size()) {
+        centreWithFrame_ = false;
+        centre();
+    }
+    return handled;
+}
+
+void FormWindow::paintEvent(QPaintEvent*) {
+    desktop_.painted(*this);
 }
 
 void FormWindow::elementChanged(Element& element, Property property) {
@@ -275,6 +307,7 @@ void FormWindow::elementChanged(Element& element, Property property) {
         }
         case Property::Visible:
             w->setVisible(static_cast<Control&>(element).visible());
+            if (form_.focus() == &element) applyFocus();
             break;
         case Property::Text: {
             auto* t = static_cast<QLineEdit*>(w);
@@ -288,23 +321,29 @@ void FormWindow::elementChanged(Element& element, Property property) {
     }
 }
 
-void FormWindow::formChanged(Property property) {
+void FormWindow::formChanged(Form&, Property property) {
     if (property == Property::Caption) setWindowTitle(look::windowTitle(form_.caption()));
     if (property == Property::Focus) applyFocus();
 }
 
 void FormWindow::applyFocus() {
     if (auto* f = form_.focus()) {
-        if (auto* w = widgetFor(*f)) w->setFocus(Qt::OtherFocusReason);
+        auto* w = widgetFor(*f);
+        if (w && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
     } else if (auto* fw = focusWidget()) {
         fw->clearFocus();
     }
 }
 
+void FormWindow::applyFocusLater() {
+    QMetaObject::invokeMethod(
+        this, [this] { applyFocus(); }, Qt::QueuedConnection);
+}
+
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The model decides: unloading the form closes the window.
     event->ignore();
-    desktop_.closeWindow(form_);
+    desktop_.closedByPlayer(form_);
 }
 
 }  // namespace skyvane

@@ -65,25 +65,33 @@ class FormWindow : public QWidget, public FormObserver {
     Form& form() const { return form_; }
     QWidget* widgetFor(const Element& element) const;
     Element* elementFor(const QWidget* widget) const;
-    void placeOnScreen();
+    // Shows the window; the first time, where the layout places it.
+    void showPlaced();
+    // Gives the keyboard focus to the element that holds it in the model.
+    void applyFocus();
+    void applyFocusLater();
 
     void elementChanged(Element& element, Property property) override;
-    void formChanged(Property property) override;
+    void formChanged(Form& form, Property property) override;
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void build();
-    void applyFocus();
+    void centre();
 
     Form& form_;
     QtDesktop& desktop_;
     std::unordered_map<const Element*, QWidget*> widgets_;
     bool placed_ = false;
+    // Centred again once the window manager has told the size of its frame.
+    bool centreWithFrame_ = false;
 };
 
-// Pictures are loaded once per resource.
+// Pictures come from Qt's pixmap cache, loaded at their first use.
 QPixmap pixmapFor(const std::string& resource);
 
 }  // namespace skyvane

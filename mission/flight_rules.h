@@ -1,0 +1,38 @@
+#pragma once
+
+// The lines and zones the landing rules judge by, in twips on the side view and the map.
+
+#include <cstdint>
+
+namespace skyvane::flight {
+
+// HeliY grows downwards: below the ground line a touch-down is judged, below the sea line the
+// helicopter sinks.
+inline constexpr std::int16_t kGroundLine = 2350;
+inline constexpr std::int16_t kSeaLine = 2600;
+// The fastest safe touch-down, read off the vertical-speed gauge.
+inline constexpr int kMaxLandingSpeed = 20;
+// The altitude readout is this minus HeliY.
+inline constexpr int kAltitudeZero = 2580;
+
+// Every bound is strict.
+struct Zone {
+    std::int16_t left, right, top, bottom;
+    bool contains(std::int16_t x, std::int16_t z) const {
+        return x > left && x < right && z > top && z < bottom;
+    }
+};
+inline constexpr Zone kTargetZone{480, 720, 1000, 1300};  // around the target mark □
+inline constexpr Zone kBaseZone{3480, 3700, 2200, 2520};  // around the base mark ○
+
+// Where GO puts the helicopter: standing on the base.
+inline constexpr std::int16_t kBaseX = 3500;
+inline constexpr std::int16_t kBaseZ = 2350;
+
+inline constexpr std::int16_t kFullTank = 1000;
+// Below this much fuel the message line warns.
+inline constexpr std::int16_t kLowFuel = 100;
+inline constexpr std::int16_t kPeoplePerTrip = 2;
+inline constexpr std::int16_t kPeopleToRescue = 10;
+
+}  // namespace skyvane::flight

@@ -1,0 +1,53 @@
+#pragma once
+
+// What the player and the system did to a run, each with the period of the timer grid at which
+// the game took it. The game is a pure function of these on the grid, so a list of them is a
+// replay.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/form.h"
+
+namespace skyvane {
+
+struct Input {
+    enum class Kind {
+        KeyDown,       // form, code
+        KeyUp,         // form, code
+        Repeat,        // form, code: a repeat the desktop made at the start of the period
+        Click,         // form, element
+        Close,         // form: the window's close box
+        BoxClosed,     // the player closed the message box
+        Text,          // form, element, text: the player edited a text box
+        Focus,         // form, element (empty: the window): the player moved the focus
+        LostKeyboard,  // the window lost the keyboard: held keys count as released
+        Skip,          // value: the desktop passed over periods up to this one (a stall)
+        End,           // the program ended
+    };
+    std::uint64_t period = 0;
+    Kind kind = Kind::KeyDown;
+    std::string form{};
+    std::string element{};
+    int code = 0;
+    std::uint64_t value = 0;
+    std::string text{};
+
+    friend bool operator==(const Input&, const Input&) = default;
+};
+
+class InputSink {
+  public:
+    virtual ~InputSink() = default;
+    virtual void input(const Input& input) = 0;
+};
+
+// Everything the logic does, for logs that two runs can be compared by: every handler call, on
+// top of the property changes a form observer sees.
+class Trace : public FormObserver {
+  public:
+    virtual void handlerCalled(const Form& form, std::string_view handler) = 0;
+};
+
+}  // namespace skyvane
