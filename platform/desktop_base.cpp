@@ -48,12 +48,8 @@ void DesktopBase::handlerFailed(const std::exception& error) {
     std::fprintf(stderr, "skyvane: a handler failed: %s\n", error.what());
 }
 
-void DesktopBase::traceCall(Form& form, const std::string& handler, int code) {
-    trace_->handlerCalled(form, code ? handler + " " + std::to_string(code) : handler);
-}
-
 void DesktopBase::callClick(Button& button) {
-    if (button.onClick) call(button.form(), button.name() + "_Click", 0, button.onClick);
+    if (button.onClick) call(button.form(), button.name(), "Click", 0, button.onClick);
 }
 
 void DesktopBase::setTrace(Trace* trace) {
@@ -97,7 +93,7 @@ void DesktopBase::load(Form& form) {
             timers_.push_back(t);
         }
     }
-    call(form, "Form_Load", 0, [&] { form.Form_Load(); });
+    call(form, "Form", "Load", 0, [&] { form.Form_Load(); });
     throwIfEnded();
 }
 
@@ -119,7 +115,7 @@ void DesktopBase::unload(Form& form) {
     throwIfEnded();
     if (!form.loaded()) return;
     std::int16_t cancel = 0;
-    call(form, "Form_Unload", 0, [&] { form.Form_Unload(cancel); });
+    call(form, "Form", "Unload", 0, [&] { form.Form_Unload(cancel); });
     throwIfEnded();
     if (cancel != 0) return;
     timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
@@ -213,12 +209,7 @@ void DesktopBase::runPeriod() {
             continue;
         t->scheduleNext(period_);
         t->running_ = true;
-        if (t->onTimer) {
-            invoke([&] {
-                if (trace_) traceCall(t->form(), t->name() + "_Timer", 0);
-                t->onTimer();
-            });
-        }
+        if (t->onTimer) invoke([&] { call(t->form(), t->name(), "Timer", 0, t->onTimer); });
         t->running_ = false;
     }
 }
@@ -235,15 +226,15 @@ std::int16_t DesktopBase::shiftMask() const {
 void DesktopBase::deliverKeyDown(Form& form, int keyCode, bool repeat) {
     if (ended_ || !form.loaded() || !form.visible()) return;
     if (auto* focus = form.focus()) {
-        auto* button = dynamic_cast<Button*>(focus);
-        if (!button || repeat) return;
+        if (focus->kind() != ElementKind::Button || repeat) return;
+        auto* button = static_cast<Button*>(focus);
         if (keyCode == vk::Return) invoke([&] { callClick(*button); });
         if (keyCode == vk::Space) spaceArmed_ = button;
         return;
     }
     const auto mask = shiftMask();
     invoke([&] {
-        call(form, "Form_KeyDown", keyCode,
+        call(form, "Form", "KeyDown", keyCode,
              [&] { form.Form_KeyDown(static_cast<std::int16_t>(keyCode), mask); });
     });
 }
@@ -274,7 +265,7 @@ void DesktopBase::releaseKey(Form& form, int keyCode) {
     }
     const auto mask = shiftMask();
     invoke([&] {
-        call(form, "Form_KeyUp", keyCode,
+        call(form, "Form", "KeyUp", keyCode,
              [&] { form.Form_KeyUp(static_cast<std::int16_t>(keyCode), mask); });
     });
 }
@@ -310,14 +301,12 @@ bool DesktopBase::editText(TextBox& box, std::string text) {
     return true;
 }
 
-bool DesktopBase::moveFocus(Form& form, Focusable* element) {
-    if (!takesInput() || !form.loaded()) return false;
-    if (element && (&element->form() != &form || !element->visible())) return false;
-    if (form.focus() == element) return true;
-    record({.kind = Input::Kind::Focus,
-            .form = form.design().name,
-            .element = element ? element->name() : std::string()});
-    form.takeFocus(element);
+bool DesktopBase::moveFocus(Focusable& element) {
+    Form& form = element.form();
+    if (!takesInput() || !form.loaded() || !element.visible()) return false;
+    if (form.focus() == &element) return true;
+    record({.kind = Input::Kind::Focus, .form = form.design().name, .element = element.name()});
+    form.takeFocus(&element);
     return true;
 }
 
@@ -352,10 +341,8 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
                 if (auto* t = findIn<TextBox>(*form, in.element)) editText(*t, in.text);
             break;
         case Input::Kind::Focus:
-            if (form) {
-                auto* f = in.element.empty() ? nullptr : findIn<Focusable>(*form, in.element);
-                if (f || in.element.empty()) moveFocus(*form, f);
-            }
+            if (form)
+                if (auto* f = findIn<Focusable>(*form, in.element)) moveFocus(*f);
             break;
         case Input::Kind::LostKeyboard:
             loseKeyboard();
@@ -365,6 +352,8 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
             break;
         case Input::Kind::End:
             endFromOutside();
+            break;
+        case Input::Kind::Wait:
             break;
     }
 }

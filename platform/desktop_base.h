@@ -79,7 +79,7 @@ class DesktopBase : public Desktop, private TimerClock {
     // The player typed into a text box or moved the focus; false if the desktop refused it, and
     // the view should show the model again.
     bool editText(TextBox& box, std::string text);
-    bool moveFocus(Form& form, Focusable* element);
+    bool moveFocus(Focusable& element);
     // The window lost the keyboard: held keys count as released and nothing repeats.
     void loseKeyboard();
 
@@ -129,12 +129,11 @@ class DesktopBase : public Desktop, private TimerClock {
     void finish();
     // Calls one handler of a form, telling the trace which.
     template <class Fn>
-    void call(Form& form, const std::string& handler, int code, Fn&& fn) {
-        if (trace_) traceCall(form, handler, code);
+    void call(Form& form, std::string_view element, std::string_view event, int code, Fn&& fn) {
+        if (trace_) trace_->handlerCalled(form, element, event, code);
         fn();
     }
     void callClick(Button& button);
-    void traceCall(Form& form, const std::string& handler, int code);
     void deliverKeyDown(Form& form, int keyCode, bool repeat);
     void repeatDueKey();
     std::int16_t shiftMask() const;

@@ -24,8 +24,9 @@ void Control::setTop(int twips) {
 void Control::setVisible(bool v) {
     if (visible_ == v) return;
     visible_ = v;
-    // The focus moves first, so a view never sees its focused widget disappear.
-    form().refocus();
+    // The focus moves first, so a view never sees its focused widget disappear. Only an element
+    // that can hold the focus can take it or lose it.
+    if (kind() == ElementKind::Button || kind() == ElementKind::TextBox) form().refocus();
     notify(Property::Visible);
 }
 

@@ -32,6 +32,14 @@ std::unique_ptr<Element> make(Form& form, const ElementSpec& design) {
 Form::Form(const FormSpec& design) : spec_(design) {
     elements_.reserve(design.elements.size());
     for (const auto& e : design.elements) elements_.push_back(make(*this, e));
+    for (const auto& e : elements_) {
+        auto* f = dynamic_cast<Focusable*>(e.get());
+        if (f && f->design().tabIndex >= 0) tabStops_.push_back(f);
+    }
+    std::stable_sort(tabStops_.begin(), tabStops_.end(),
+                     [](const Focusable* a, const Focusable* b) {
+                         return a->design().tabIndex < b->design().tabIndex;
+                     });
     resetElements();
 }
 
@@ -57,21 +65,21 @@ Element* Form::findOrThrow(std::string_view name) const {
 
 std::vector<Focusable*> Form::tabOrder() const {
     std::vector<Focusable*> out;
-    for (const auto& e : elements_) {
-        auto* f = dynamic_cast<Focusable*>(e.get());
-        if (f && f->visible() && f->design().tabIndex >= 0) out.push_back(f);
-    }
-    std::stable_sort(out.begin(), out.end(), [](const Focusable* a, const Focusable* b) {
-        return a->design().tabIndex < b->design().tabIndex;
-    });
+    for (Focusable* f : tabStops_)
+        if (f->visible()) out.push_back(f);
     return out;
+}
+
+Focusable* Form::nextInTabOrder(int tabIndex) const {
+    for (Focusable* f : tabStops_)
+        if (f->visible() && f->design().tabIndex > tabIndex) return f;
+    return nullptr;
 }
 
 void Form::resetElements() {
     caption_ = spec_.caption;
     for (auto& e : elements_) e->reset();
-    auto order = tabOrder();
-    focus_ = order.empty() ? nullptr : order.front();
+    focus_ = nextInTabOrder(-1);
 }
 
 void Form::takeFocus(Focusable* element) {
@@ -83,19 +91,9 @@ void Form::takeFocus(Focusable* element) {
 
 void Form::refocus() {
     if (focus_ && focus_->visible()) return;
-    Focusable* next = nullptr;
-    auto order = tabOrder();
-    if (!order.empty()) {
-        next = order.front();
-        // Pass it on to the next one in tab order after the one that was hidden.
-        if (focus_) {
-            for (auto* f : order)
-                if (f->design().tabIndex > focus_->design().tabIndex) {
-                    next = f;
-                    break;
-                }
-        }
-    }
+    // Passed on to the next one in tab order after the one that was hidden, else to the first.
+    Focusable* next = focus_ ? nextInTabOrder(focus_->design().tabIndex) : nullptr;
+    if (!next) next = nextInTabOrder(-1);
     takeFocus(next);
 }
 

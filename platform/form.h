@@ -66,6 +66,8 @@ class Form {
     Focusable* focus() const { return focus_; }
     // Visible focusable elements in tab order.
     std::vector<Focusable*> tabOrder() const;
+    // The first visible one after this tab index (-1: the first of all), or null.
+    Focusable* nextInTabOrder(int tabIndex) const;
 
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
@@ -99,6 +101,7 @@ class Form {
     const FormSpec& spec_;
     std::string caption_;
     std::vector<std::unique_ptr<Element>> elements_;
+    std::vector<Focusable*> tabStops_;  // every element that can take the focus, in tab order
     Focusable* focus_ = nullptr;
     FormObserver* observer_ = nullptr;
     FormObserver* trace_ = nullptr;

@@ -25,6 +25,7 @@ struct Input {
         LostKeyboard,  // the window lost the keyboard: held keys count as released
         Skip,          // value: the desktop passed over periods up to this one (a stall)
         End,           // the program ended
+        Wait,          // nothing happened until this period (a recording that stops here)
     };
     std::uint64_t period = 0;
     Kind kind = Kind::KeyDown;
@@ -47,7 +48,10 @@ class InputSink {
 // top of the property changes a form observer sees.
 class Trace : public FormObserver {
   public:
-    virtual void handlerCalled(const Form& form, std::string_view handler) = 0;
+    // A handler such as Timer5_Timer, Command1_Click or Form_KeyDown: the element (or "Form"),
+    // the event, and the key code of a key event (else 0).
+    virtual void handlerCalled(const Form& form, std::string_view element, std::string_view event,
+                               int code) = 0;
 };
 
 }  // namespace skyvane

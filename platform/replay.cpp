@@ -24,6 +24,7 @@ constexpr Verb kVerbs[] = {
     {Input::Kind::LostKeyboard, "lostkeys"},
     {Input::Kind::Skip, "skip"},
     {Input::Kind::End, "end"},
+    {Input::Kind::Wait, "wait"},
 };
 
 const char* wordFor(Input::Kind kind) {
@@ -163,11 +164,8 @@ std::optional<Input> parse(std::string_view line) {
             return in;
         }
         case Input::Kind::Focus:
-            if (!formAnd(4)) return std::nullopt;
-            if (f[3] != "-") {
-                if (!isName(f[3])) return std::nullopt;
-                in.element = f[3];
-            }
+            if (!formAnd(4) || !isName(f[3])) return std::nullopt;
+            in.element = f[3];
             return in;
         case Input::Kind::Skip:
             if (f.size() != 3 || !number(f[2], in.value) || in.value <= in.period)
@@ -176,6 +174,7 @@ std::optional<Input> parse(std::string_view line) {
         case Input::Kind::BoxClosed:
         case Input::Kind::LostKeyboard:
         case Input::Kind::End:
+        case Input::Kind::Wait:
             if (f.size() != 2) return std::nullopt;
             return in;
     }
@@ -202,7 +201,7 @@ std::string encode(const Input& in) {
             s += " " + in.form + " " + in.element + " =" + percentEncode(in.text);
             break;
         case Input::Kind::Focus:
-            s += " " + in.form + " " + (in.element.empty() ? std::string("-") : in.element);
+            s += " " + in.form + " " + in.element;
             break;
         case Input::Kind::Skip:
             s += " " + std::to_string(in.value);
@@ -210,6 +209,7 @@ std::string encode(const Input& in) {
         case Input::Kind::BoxClosed:
         case Input::Kind::LostKeyboard:
         case Input::Kind::End:
+        case Input::Kind::Wait:
             break;
     }
     return s;
@@ -265,6 +265,8 @@ ReadResult read(std::istream& in) {
         if (line.empty() || line[0] == '#') continue;
         auto input = parse(line);
         if (!input) return fail(number, "cannot read this input: \"" + shown(line) + "\"");
+        if (input->period > kMaxPeriod || input->value > kMaxPeriod)
+            return fail(number, "the run goes on for more than a week of play");
         if (!result.inputs.empty()) {
             const auto before = result.inputs.back().period;
             if (input->period < before)

@@ -27,6 +27,8 @@ namespace skyvane::replay {
 
 inline constexpr int kVersion = 1;
 inline constexpr const char* kMagic = "skyvane-replay";
+// A week of play: a file that asks for more is refused rather than run for ever.
+inline constexpr std::uint64_t kMaxPeriod = 64ull * 60 * 60 * 24 * 7;
 
 // One input as its line, without the line break.
 std::string encode(const Input& input);

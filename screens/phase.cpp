@@ -1,11 +1,16 @@
 #include "screens/phase.h"
 
+#include "mission/flight_rules.h"
+
 namespace skyvane {
 
 Phase phaseOf(const Game& game, const DesktopBase& desktop) {
     const MissionScreen& m = game.mission;
     if (desktop.ended()) return Phase::Ended;
-    if (game.closing.loaded() || (m.loaded() && !m.visible())) return Phase::Won;
+    // From the delivery that brings the count to ten, through the box of thanks, to the end.
+    if (game.closing.loaded() ||
+        (m.loaded() && (!m.visible() || m.Rescued >= flight::kPeopleToRescue)))
+        return Phase::Won;
     if (!m.loaded()) return Phase::Title;
     if (m.Timer1.enabled()) return Phase::Flight;
     if (m.Command3.visible()) return Phase::Target;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/behind_box.h"
 #include "tests/game_fixture.h"
 #include "tests/pilot.h"
 
@@ -185,6 +186,53 @@ TEST_F(Screens, ClosingTheTitleWindowEndsWithoutAWord) {
     desktop.closeWindow(game.title);
     EXPECT_TRUE(desktop.ended());
     EXPECT_TRUE(desktop.messageBoxes().empty());
+}
+
+// While a box waits for the player, every click, key and close box aimed at the windows behind
+// it is refused, as on the real desktop; the timers go on.
+TEST(MessageBoxes, InputBehindEveryBoxIsRefused) {
+    using namespace testing;
+    for (const auto& box : kBoxes) {
+        for (const auto& input : kInputsBehindABox) {
+            SCOPED_TRACE(std::string(box.name) + ": " + describe(input));
+            HeadlessDesktop d;
+            RecordingSound s;
+            Game g(d, s);
+            PlayerHandlers handlers;
+            d.setTrace(&handlers);
+            d.invoke([&] { g.start(); });
+            bool opened = false;
+            d.whileMessageBox = [&](const MessageBoxCall&) {
+                opened = true;
+                const int before = handlers.count;
+                const auto scroll = g.title.ScrollTop;
+                Form* form = formNamed(g, input.form);
+                if (input.kind == BehindBox::Click) {
+                    d.click(form->get<Button>(input.element));
+                } else if (input.kind == BehindBox::Key) {
+                    d.pressKey(*form, input.key);
+                    d.releaseKey(*form, input.key);
+                } else {
+                    d.closeWindow(*form);
+                }
+                EXPECT_EQ(handlers.count, before);
+                EXPECT_FALSE(d.ended());
+                d.advance(3);  // the title's timers still tick behind the box
+                EXPECT_NE(g.title.ScrollTop, scroll);
+            };
+            openBox(d, g, box.box);
+            EXPECT_TRUE(opened);
+        }
+    }
+}
+
+TEST(Handlers, AFailingHandlerIsAFaultOnTheHeadlessDesktop) {
+    HeadlessDesktop d;
+    RecordingSound s;
+    Game g(d, s);
+    d.invoke([&] { g.start(); });
+    g.title.Timer1.onTimer = [] { throw std::runtime_error("broken tick"); };
+    EXPECT_THROW(d.advance(64), std::runtime_error);
 }
 
 }  // namespace

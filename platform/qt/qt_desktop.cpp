@@ -239,7 +239,7 @@ void QtDesktop::focusChanged(QWidget* now) {
     auto* window = dynamic_cast<FormWindow*>(now->window());
     if (!window) return;
     auto* element = dynamic_cast<Focusable*>(window->elementFor(now));
-    if (!element || !moveFocus(window->form(), element)) window->applyFocusLater();
+    if (!element || !moveFocus(*element)) window->applyFocusLater();
 }
 
 bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {

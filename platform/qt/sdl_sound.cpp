@@ -138,7 +138,7 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     if (opened) {
         quietAlsa();
         opened = Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0;
-        if (!opened) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (!opened) SDL_Quit();
     }
     if (!opened) {
         // Silence: requests are taken and forgotten until the end.
@@ -199,7 +199,8 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     if (s.fallback) Mix_FreeChunk(s.fallback);
     s.fallback = nullptr;
     Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL serves only the sound here: all of it goes, its hints included.
+    SDL_Quit();
     settle(State::Closed, true);
 }
 

@@ -1,0 +1,49 @@
+// libFuzzer: the replay reader. Whatever the bytes, it refuses them with a line that exists or
+// reads them; what it reads writes back to the same inputs, and plays without a fault.
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "platform/headless/headless_desktop.h"
+#include "platform/replay.h"
+#include "replay/headless_replay.h"
+#include "screens/game.h"
+
+namespace {
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "skyvane: replay reader: %s\n", what);
+    std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace skyvane;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(bytes);
+    auto file = replay::read(in);
+    if (file.error) {
+        if (file.error->what.empty()) broken("a refusal without a reason");
+        const auto lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+        if (file.error->line < 0 || file.error->line > lines) broken("a refusal names no line");
+        return 0;
+    }
+    std::string written =
+        std::string(replay::kMagic) + " " + std::to_string(replay::kVersion) + "\n";
+    for (const auto& input : file.inputs) written += replay::encode(input) + "\n";
+    std::istringstream again(written);
+    const auto reread = replay::read(again);
+    if (reread.error || reread.inputs != file.inputs) broken("what it read does not write back");
+
+    HeadlessDesktop desktop;
+    RecordingSound sound;
+    Game game(desktop, sound);
+    if (replay::validate(file, game.forms())) return 0;
+    // Long runs are the soak's business; keep each execution short.
+    if (!file.inputs.empty() && file.inputs.back().period > 20'000) return 0;
+    replayHeadless(file.inputs, sound);
+    return 0;
+}
