@@ -164,8 +164,11 @@ int main(int argc, char** argv) {
     recorder.reset();
 
     // The end never waits on the audio: a device that does not close in time is left behind.
-    const bool soundClosed = sound.shutdown();
-    if (const int signal = watcher.caught()) skyvane::SignalWatcher::dieBy(signal);
+    // A signal leaves at once; the end of the process silences the stream anyway.
+    const int signal = watcher.caught();
+    const bool soundClosed = sound.shutdown(signal ? std::chrono::milliseconds(20)
+                                                   : skyvane::SdlSound::kCloseGrace);
+    if (signal) skyvane::SignalWatcher::dieBy(signal);
     if (!soundClosed) {
         std::fflush(nullptr);
         std::_Exit(status);

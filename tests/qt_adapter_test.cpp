@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -18,6 +19,7 @@
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
 #include "screens/game.h"
+#include "tests/behind_box.h"
 
 namespace skyvane {
 namespace {
@@ -324,6 +326,90 @@ TEST_F(QtGame, ThePacerTicksOnAbsoluteDeadlinesAndDropsWhatAStallMissed) {
     advanceTo(10 * 64 * kPeriodNs);  // a ten-second stall: one tick, not 576
     EXPECT_EQ(t.ScrollTop, 1000 - 65 * 5);
     EXPECT_EQ(desktop.period(), 640u);
+}
+
+}  // namespace
+}  // namespace skyvane
+
+namespace skyvane {
+namespace {
+
+// The player's input as the window system delivers it, through the windows, not the widgets.
+void playerInput(QtDesktop& desktop, Game& game, const testing::BehindBox& in) {
+    Form* form = testing::formNamed(game, in.form);
+    FormWindow* window = desktop.windowFor(*form);
+    if (!window) return;  // not loaded: nothing to aim at
+    QWindow* handle = window->windowHandle();
+    switch (in.kind) {
+        case testing::BehindBox::Click: {
+            QWidget* button = window->widgetFor(*form->find(in.element));
+            const QPoint centre = button->mapTo(window, button->rect().center());
+            QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, centre);
+            break;
+        }
+        case testing::BehindBox::Key: {
+            const auto key = in.key == vk::Return  ? Qt::Key_Return
+                             : in.key == vk::Space ? Qt::Key_Space
+                             : in.key == vk::Left  ? Qt::Key_Left
+                                                   : Qt::Key_Shift;
+            QTest::keyClick(handle, key);
+            break;
+        }
+        case testing::BehindBox::Close:
+            handle->close();
+            break;
+    }
+}
+
+// The same table as on the headless desktop: behind every box, every input is refused.
+TEST(QtMessageBoxes, InputBehindEveryBoxIsRefused) {
+    using namespace testing;
+    for (const auto& box : kBoxes) {
+        for (const auto& input : kInputsBehindABox) {
+            SCOPED_TRACE(std::string(box.name) + ": " + describe(input));
+            RecordingSound sound;
+            QtDesktop desktop;
+            desktop.setClock([] { return std::int64_t{0}; });
+            Game game(desktop, sound);
+            PlayerHandlers handlers;
+            desktop.setTrace(&handlers);
+            desktop.invoke([&] { game.start(); });
+            bool opened = false;
+            QTimer::singleShot(0, [&] {
+                auto* modal = QApplication::activeModalWidget();
+                ASSERT_NE(modal, nullptr);
+                opened = true;
+                const int before = handlers.count;
+                playerInput(desktop, game, input);
+                QApplication::processEvents();
+                EXPECT_EQ(handlers.count, before);
+                EXPECT_FALSE(desktop.ended());
+                EXPECT_EQ(QApplication::activeModalWidget(), modal);
+                modal->close();
+            });
+            openBox(desktop, game, box.box);
+            EXPECT_TRUE(opened);
+        }
+    }
+}
+
+// The same path does reach the game when no box is open: the refusals above are real.
+TEST(QtMessageBoxes, TheSameInputsReachTheGameWithoutABox) {
+    RecordingSound sound;
+    QtDesktop desktop;
+    desktop.setClock([] { return std::int64_t{0}; });
+    Game game(desktop, sound);
+    desktop.invoke([&] { game.start(); });
+    desktop.editText(game.title.Text1, "Ace");
+    game.title.Command1.setFocus();
+    playerInput(desktop, game, {testing::BehindBox::Key, "Form2", "", vk::Return});
+    ASSERT_TRUE(game.mission.visible());
+    playerInput(desktop, game, {testing::BehindBox::Click, "Form1", "Command1"});
+    EXPECT_TRUE(game.mission.Timer1.enabled());
+    playerInput(desktop, game, {testing::BehindBox::Key, "Form1", "", vk::Left});
+    EXPECT_EQ(game.mission.Image2.picture(), game.mission.Image12.picture());
+    playerInput(desktop, game, {testing::BehindBox::Close, "Form1"});
+    EXPECT_TRUE(desktop.ended());
 }
 
 }  // namespace

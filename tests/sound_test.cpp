@@ -2,17 +2,16 @@
 // test.sh starts the server and names the sink in SKYVANE_TEST_SINK.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -21,92 +20,21 @@
 #include <vector>
 
 #include "platform/qt/sdl_sound.h"
-
-extern char** environ;
+#include "tests/recorder.h"
+#include "tests/wave_files.h"
 
 namespace skyvane {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kRate = 44100;
-constexpr int kWindow = kRate / 50;  // 20 ms
-constexpr double kLoud = 0.005;      // RMS of a window that holds sound
-constexpr double kQuiet = 0.0005;    // RMS of a silent window
+using testing::Clock;
+using testing::kLoud;
+using testing::kQuiet;
+using testing::Recorder;
 
 std::vector<char> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-
-// Records the sink's monitor from construction until stop(). The recorder is a process of its
-// own, ended by its id, so nothing else on the machine is touched.
-class Recorder {
-  public:
-    explicit Recorder(const std::string& sink) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        const std::string device = "--device=" + sink + ".monitor";
-        std::vector<std::string> args = {"parec",        device,         "--format=s16le",
-                                         "--rate=44100", "--channels=1", "--latency-msec=10",
-                                         "--raw"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawnp(&pid_, "parec", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        fd_ = fds[0];
-        reader_ = std::thread([this] {
-            std::int16_t buf[512];
-            ssize_t n;
-            while ((n = read(fd_, buf, sizeof buf)) > 0) {
-                std::lock_guard<std::mutex> lock(mutex_);
-                samples_.insert(samples_.end(), buf, buf + n / 2);
-            }
-        });
-        // Nothing plays before the monitor stream delivers: it can take a second to start.
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < deadline) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (samples_.size() > kRate / 5) break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    ~Recorder() { stop(); }
-    std::vector<double> stop() {
-        if (!stopped_) {
-            stopped_ = true;
-            if (pid_ > 0) {
-                kill(pid_, SIGTERM);
-                waitpid(pid_, nullptr, 0);
-            }
-            if (reader_.joinable()) reader_.join();
-            if (fd_ >= 0) close(fd_);
-        }
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::vector<double> rms;
-        for (size_t i = 0; i + kWindow <= samples_.size(); i += kWindow) {
-            double sum = 0;
-            for (size_t j = i; j < i + kWindow; ++j) sum += double(samples_[j]) * samples_[j];
-            rms.push_back(std::sqrt(sum / kWindow) / 32768.0);
-        }
-        return rms;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    bool stopped_ = false;
-    std::thread reader_;
-    std::mutex mutex_;
-    std::vector<std::int16_t> samples_;
-};
 
 int firstLoud(const std::vector<double>& rms) {
     for (size_t i = 0; i < rms.size(); ++i)
@@ -204,6 +132,56 @@ TEST_F(RealSound, AMissingFilePlaysTheDefaultSound) {
     const int expected =
         loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
     EXPECT_NEAR(last - first + 1, expected, 3);
+}
+
+// Waves of any format the mixer takes play themselves; anything else plays the default sound.
+TEST_F(RealSound, EveryWaveFormatPlaysItselfAndAnythingElseTheDefault) {
+    namespace fs = std::filesystem;
+    using testing::toneWave;
+    using testing::WaveFormat;
+    const auto chime = readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav");
+    const int chimeLength = loudWindowsOf(chime);
+    const int second = 50;  // 20 ms windows
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        int expected;
+    } cases[] = {
+        {"8-bit",
+         [](const std::string& p) { testing::writeFile(p, toneWave(1, 11025, WaveFormat::Pcm8)); },
+         second},
+        {"32-bit float",
+         [](const std::string& p) {
+             testing::writeFile(p, toneWave(1, 44100, WaveFormat::Float32));
+         },
+         second},
+        {"96 kHz",
+         [](const std::string& p) { testing::writeFile(p, toneWave(1, 96000, WaveFormat::Pcm16)); },
+         second},
+        {"a pipe", [](const std::string& p) { mkfifo(p.c_str(), 0600); }, chimeLength},
+        {"random bytes",
+         [](const std::string& p) { testing::writeFile(p, std::vector<char>(5000, 'x')); },
+         chimeLength},
+    };
+    const fs::path dir =
+        fs::temp_directory_path() / ("skyvane-formats-" + std::to_string(getpid()));
+    sound.reset();  // the mixer is one device: one player at a time
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        c.make((dir / "HERI3.wav").string());
+        SdlSound sound({dir.string()}, chime);
+        ASSERT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
+        Recorder rec(sink);
+        sound.play("HERI3.wav", kSoundAsync);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        const auto rms = rec.stop();
+        const int first = firstLoud(rms), last = lastLoud(rms);
+        ASSERT_GE(first, 0) << "nothing was heard";
+        EXPECT_NEAR(last - first + 1, c.expected, 4);
+    }
+    fs::remove_all(dir);
 }
 
 TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {

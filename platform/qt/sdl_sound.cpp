@@ -131,6 +131,11 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
         s.settled.notify_all();
     };
 
+    // SDL and its mixer are one device for the whole process. A worker that was left behind
+    // (its device did not close in time) may still be in SDL: the next one waits for it.
+    static std::mutex sdlInUse;
+    const std::lock_guard owner(sdlInUse);
+
     // SDL's own handlers would turn Ctrl+C into an event nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Skyvane");

@@ -17,6 +17,8 @@ namespace skyvane {
 // closing the device. play() only leaves a request for the worker and returns; the worker plays
 // the latest one, so a sound asked for before the device opens plays when it opens, unless a
 // later call has replaced it.
+//
+// SDL's mixer is one device for the whole process: make one SdlSound at a time.
 class SdlSound : public Sound {
   public:
     enum class State { Opening, Open, Unavailable, Closed };
@@ -37,7 +39,7 @@ class SdlSound : public Sound {
     // the worker is still held by the audio system: it is left behind, and the program should
     // leave without waiting for it.
     bool shutdown(std::chrono::milliseconds grace = kCloseGrace);
-    static constexpr std::chrono::milliseconds kCloseGrace{150};
+    static constexpr std::chrono::milliseconds kCloseGrace{250};
 
     State state() const;
     bool open() const { return state() == State::Open; }

@@ -1,0 +1,122 @@
+// Strange files where the game looks for its wave files: none may hold the game, fill its
+// memory or be decoded; each plays the default sound instead.
+
+#include "platform/qt/wave_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "tests/wave_files.h"
+
+namespace skyvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::toneWave;
+using testing::WaveFormat;
+using testing::writeFile;
+
+class WaveFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("skyvane-waves-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        path = (dir / "HERI3.wav").string();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+    std::string path;
+};
+
+TEST_F(WaveFiles, OnlyAPlausibleRegularFileIsRead) {
+    const auto good = toneWave(0.5, 22050, WaveFormat::Pcm16);
+    std::vector<char> random(20000);
+    std::mt19937 rng(7);
+    for (char& c : random) c = static_cast<char>(rng());
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        bool exists, read, plausible;
+    } cases[] = {
+        {"missing", [](const std::string&) {}, false, false, false},
+        {"a good wave", [&](const std::string& p) { writeFile(p, good); }, true, true, true},
+        {"8-bit",
+         [](const std::string& p) { writeFile(p, toneWave(0.5, 22050, WaveFormat::Pcm8)); }, true,
+         true, true},
+        {"32-bit float",
+         [](const std::string& p) { writeFile(p, toneWave(0.5, 22050, WaveFormat::Float32)); },
+         true, true, true},
+        {"96 kHz",
+         [](const std::string& p) { writeFile(p, toneWave(0.5, 96000, WaveFormat::Pcm16)); }, true,
+         true, true},
+        {"empty", [](const std::string& p) { writeFile(p, {}); }, true, true, false},
+        {"the header alone",
+         [&](const std::string& p) {
+             writeFile(p, {good.begin(), good.begin() + 36});
+         },
+         true, true, false},
+        {"random bytes", [&](const std::string& p) { writeFile(p, random); }, true, true, false},
+        {"a folder", [](const std::string& p) { fs::create_directory(p); }, true, false, false},
+        {"a pipe", [](const std::string& p) { mkfifo(p.c_str(), 0600); }, true, false, false},
+        {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+         true, false, false},
+        {"a link to itself", [](const std::string& p) { fs::create_symlink(p, p); }, true, false,
+         false},
+        {"200 MB",
+         [](const std::string& p) {
+             std::ofstream(p).close();
+             fs::resize_file(p, 200u << 20);
+         },
+         true, false, false},
+        {"4 GB of sparse zeros",
+         [](const std::string& p) {
+             std::ofstream(p).close();
+             fs::resize_file(p, 4ull << 30);
+         },
+         true, false, false},
+        {"a wave that promises an hour at 1 kHz",
+         [](const std::string& p) {
+             auto w = toneWave(0.1, 1000, WaveFormat::Pcm8);
+             const std::uint32_t huge = 3600 * 1000;
+             std::memcpy(w.data() + 40, &huge, 4);
+             w.resize(w.size() + 3000000);
+             writeFile(p, w);
+         },
+         true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::error_code ec;
+        fs::remove_all(path, ec);
+        c.make(path);
+        EXPECT_EQ(entryExists(path), c.exists);
+        const auto start = std::chrono::steady_clock::now();
+        const auto bytes = readRegularFile(path, kMaxWaveFileBytes);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_EQ(bytes.has_value(), c.read);
+        EXPECT_EQ(bytes && plausibleWave(*bytes), c.plausible);
+        fs::remove_all(path, ec);
+    }
+}
+
+TEST_F(WaveFiles, AFileThatCannotBeOpenedIsNotRead) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    writeFile(path, toneWave(0.5, 22050, WaveFormat::Pcm16));
+    chmod(path.c_str(), 0);
+    EXPECT_TRUE(entryExists(path));
+    EXPECT_FALSE(readRegularFile(path, kMaxWaveFileBytes).has_value());
+}
+
+}  // namespace
+}  // namespace skyvane
