@@ -1,0 +1,334 @@
+#!/usr/bin/env bash
+# The real program in a hostile environment, under Xvfb with a private PulseAudio server:
+# signals in every state, a sound server that stops answering, strange wave files, no sound
+# server, no fonts, LANG=C, a tiny screen, no window manager, a display that goes away, a
+# folder whose name is not UTF-8, a very long name, and a storm of keys and clicks.
+# Usage: hostile_test.sh SKYVANE LISTEN
+set -uo pipefail
+exe="$(realpath "$1")"
+listen="$(realpath "$2")"
+for tool in Xvfb openbox xdotool wmctrl pulseaudio pactl parec; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    [ -n "${pulse_pid:-}" ] && kill -CONT "$pulse_pid" 2>/dev/null
+    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+now() { date +%s%3N; }
+
+# ---- The sound server ----
+export PULSE_RUNTIME_PATH="$work/pulse" XDG_RUNTIME_DIR="$work/pulse"
+mkdir -p "$work/pulse"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+    --load="module-null-sink sink_name=hostile rate=44100" \
+    --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
+    >"$work/pulse/log" 2>&1 &
+pulse_pid=$!
+pids+=("$pulse_pid")
+export PULSE_SERVER="unix:$work/pulse/native"
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink hostile >/dev/null 2>&1 || { echo "PulseAudio did not start"; exit 1; }
+# The share of the next few seconds that holds sound.
+loudness() { "$listen" hostile "$1" | sed 's/loud=\([0-9.]*\).*/\1/'; }
+silent() { awk -v l="$(loudness 0.6)" 'BEGIN { exit !(l < 0.05) }'; }
+
+# ---- Displays ----
+display_pid=""
+wm_pid=""
+start_display() {  # SIZE [nowm]
+    stop_display
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    display_pid=$!
+    pids+=("$display_pid")
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+    export DISPLAY=":$(cat "$work/display")"
+    : >"$work/display"
+    if [ "${2:-}" != nowm ]; then
+        openbox >/dev/null 2>&1 &
+        wm_pid=$!
+        pids+=("$wm_pid")
+        sleep 0.5
+    fi
+}
+stop_display() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null && wait "$display_pid" 2>/dev/null
+    wm_pid=""
+    display_pid=""
+}
+
+# ---- The game ----
+game=""
+started=0
+launch() {  # launch DIR [VAR=VALUE...] -- starts the game in DIR with the environment given
+    local dir="$1"
+    shift
+    started=$(now)
+    (cd "$dir" && exec env "$@" "$exe") >"$work/out" 2>&1 &
+    game=$!
+    pids+=("$game")
+}
+# By the title the window manager shows (_NET_WM_NAME): under LANG=C, Qt writes the legacy
+# WM_NAME that `xdotool search --name` reads in the C locale's encoding.
+find_window() {  # NAME TIMEOUT_MS
+    local until=$(($(now) + $2))
+    while [ "$(now)" -lt "$until" ]; do
+        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in *"$1"*) echo "$w" && return 0 ;; esac
+        done
+        sleep 0.05
+    done
+    return 1
+}
+# Waits for the game to end; its status in $status, the time it took in $took.
+wait_end() {  # TIMEOUT_MS
+    local from
+    from=$(now)
+    local until=$((from + $1))
+    while kill -0 "$game" 2>/dev/null && [ "$(now)" -lt "$until" ]; do sleep 0.02; done
+    took=$(($(now) - from))
+    if kill -0 "$game" 2>/dev/null; then
+        kill -9 "$game" 2>/dev/null
+        wait "$game" 2>/dev/null
+        status=timeout
+        return 1
+    fi
+    wait "$game"
+    status=$?
+    return 0
+}
+peak_kib() { awk '/VmHWM/ { print $2 }' "/proc/$game/status" 2>/dev/null || echo 0; }
+focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null; sleep 0.2; }
+# Title up within a second, then join as NAME; the mission window's id in $mission.
+title_then_join() {  # NAME
+    title=$(find_window "SV（災害救助シュミレーション）" 1000) || { fail "$case: no title screen within a second"; return 1; }
+    title_ms=$(($(now) - started))
+    focus "$title"
+    xdotool key --clearmodifiers Tab Tab
+    xdotool type --delay 20 "$1"
+    xdotool key --clearmodifiers shift+Tab shift+Tab Return
+    mission=$(find_window "パイロット" 3000) || { fail "$case: joining opened no mission screen"; return 1; }
+    focus "$mission"
+}
+go() { xdotool key --clearmodifiers Return; sleep 0.4; }  # GO holds the focus
+
+start_display 1024x768
+
+# ---- Signals end the game, in the briefing, in flight and behind a message box ----
+for sig in INT TERM HUP; do
+    for state in briefing flight box; do
+        case="SIG$sig in the $state"
+        launch "$work"
+        title_then_join "Sig" || { kill -9 "$game"; continue; }
+        case $state in
+            flight) go ;;
+            box)
+                xdotool key --clearmodifiers Tab Return  # the close button: the farewell box
+                sleep 0.4
+                ;;
+        esac
+        kill -"$sig" "$game"
+        if ! wait_end 1000; then
+            fail "$case: still running a second after the signal"
+            continue
+        fi
+        number=$(kill -l "$sig")
+        [ "$status" -eq $((128 + number)) ] || fail "$case: status $status, not $((128 + number))"
+        silent || fail "$case: a sound still plays"
+        ok "$case: ended in ${took} ms with status $status"
+    done
+done
+
+# ---- A sound server that stops answering, at the start and in flight ----
+case="a stopped sound server at the start"
+kill -STOP "$pulse_pid"
+launch "$work"
+if title_then_join "Stall"; then
+    ok "$case: title in ${title_ms} ms"
+    go
+    wmctrl -i -c "$mission"
+    wait_end 1000 && ok "$case: closed in ${took} ms" || fail "$case: still running a second after closing"
+fi
+kill -CONT "$pulse_pid"
+sleep 0.5
+
+case="a sound server that stops in flight"
+launch "$work"
+if title_then_join "Stall"; then
+    go
+    kill -STOP "$pulse_pid"
+    sleep 0.3
+    wmctrl -i -c "$mission"
+    wait_end 1000 && ok "$case: closed in ${took} ms" || fail "$case: still running a second after closing"
+fi
+kill -CONT "$pulse_pid"
+sleep 0.5
+
+# ---- Strange files named like the wave files in the working directory ----
+strange() {  # NAME MAKE-COMMAND
+    case="HERI3.wav $1"
+    local dir="$work/strange"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    (cd "$dir" && eval "$2")
+    launch "$dir"
+    if title_then_join "Odd"; then
+        go
+        sleep 0.5
+        local peak
+        peak=$(peak_kib)
+        [ "$peak" -lt 150000 ] || fail "$case: $peak KiB at its peak"
+        wmctrl -i -c "$mission"
+        if wait_end 1000; then
+            ok "$case: plays on, peak ${peak} KiB, closed in ${took} ms"
+        else
+            fail "$case: still running a second after closing"
+        fi
+    fi
+}
+strange "as a pipe" "mkfifo HERI3.wav"
+strange "as a link to /dev/zero" "ln -s /dev/zero HERI3.wav"
+strange "as 4 GB of sparse zeros" "truncate -s 4G HERI3.wav"
+strange "as 200 MB" "truncate -s 200M HERI3.wav"
+strange "as a folder" "mkdir HERI3.wav"
+strange "as a link to itself" "ln -s HERI3.wav HERI3.wav"
+strange "as random bytes" "head -c 30000 /dev/urandom >HERI3.wav"
+strange "empty" ": >HERI3.wav"
+strange "cut short" "head -c 2000 '$(dirname "$exe")/assets/HERI3.wav' >HERI3.wav"
+
+# ---- No sound server, no fonts, LANG=C ----
+case="no sound server"
+launch "$work" PULSE_SERVER=unix:/nonexistent/socket
+title_then_join "Mute" && go && wmctrl -i -c "$mission" && wait_end 1000 &&
+    ok "$case: plays silently, closed in ${took} ms" || fail "$case"
+
+case="no fonts at all"
+printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/nofonts.conf"
+launch "$work" FONTCONFIG_FILE="$work/nofonts.conf"
+title_then_join "Bare" && go && wmctrl -i -c "$mission" && wait_end 1000 &&
+    ok "$case: plays, closed in ${took} ms" || fail "$case"
+
+case="LANG=C"
+launch "$work" LANG=C LC_ALL=C
+if title_then_join "Plain"; then
+    name=$(xdotool getwindowname "$mission")
+    [ "$name" = "ＳＶ  パイロット　Plain" ] || fail "$case: the caption reads '$name'"
+    wmctrl -i -c "$mission"
+    wait_end 1000 && ok "$case: captions as ever" || fail "$case: did not end"
+fi
+
+# ---- A folder whose name is not UTF-8: the installed sounds are still found ----
+case="installed under a folder whose name is not UTF-8"
+odd="$work/$(printf 'spiel\xff\xfe')"
+mkdir -p "$odd/bin" "$odd/share/skyvane" "$work/empty"
+cp "$exe" "$odd/bin/skyvane"
+cp "$(dirname "$exe")/assets/"*.wav "$odd/share/skyvane/"
+saved_exe="$exe"
+exe="$odd/bin/skyvane"
+launch "$work/empty"
+if title_then_join "Bytes"; then
+    go
+    loud=$(loudness 2)
+    awk -v l="$loud" 'BEGIN { exit !(l > 0.6) }' && ok "$case: the rotor plays (loud $loud)" ||
+        fail "$case: the rotor does not play (loud $loud)"
+    wmctrl -i -c "$mission"
+    wait_end 1000 || fail "$case: did not end"
+fi
+exe="$saved_exe"
+
+# ---- A name of 100,000 characters, through a replay ----
+case="a name of 100,000 characters"
+{
+    echo "skyvane-replay 1"
+    printf '10 text Form2 Text1 ='
+    head -c 100000 /dev/zero | tr '\0' 'A'
+    echo
+    echo "10 click Form2 Command1"
+    echo "40 click Form1 Command2"
+} >"$work/long.replay"
+started=$(now)
+(cd "$work" && exec "$exe" --replay "$work/long.replay") >"$work/out" 2>&1 &
+game=$!
+pids+=("$game")
+if mission=$(find_window "パイロット" 5000); then
+    sleep 1.5
+    eval "$(xdotool getactivewindow getwindowgeometry --shell 2>/dev/null)"
+    if [ "${HEIGHT:-9999}" -le 768 ] && [ "${WIDTH:-9999}" -le 1024 ]; then
+        ok "$case: the farewell box is ${WIDTH}x${HEIGHT}, within the screen"
+    else
+        fail "$case: the farewell box is ${WIDTH:-?}x${HEIGHT:-?}"
+    fi
+    kill -TERM "$game"
+    wait_end 1000 || fail "$case: did not end"
+else
+    fail "$case: the replay opened no mission screen"
+fi
+
+# ---- A storm of keys and clicks ----
+case="a storm of keys and clicks"
+launch "$work"
+if title_then_join "Storm"; then
+    go
+    keys=(shift Left Right Up Down Return space Tab Escape a 1 F1 ctrl alt)
+    until=$(($(now) + ${SKYVANE_STORM_SECONDS:-10} * 1000))
+    while [ "$(now)" -lt "$until" ] && kill -0 "$game" 2>/dev/null; do
+        xdotool key --clearmodifiers "${keys[RANDOM % ${#keys[@]}]}" \
+            mousemove --window "$mission" $((RANDOM % 615)) $((RANDOM % 400)) click 1 2>/dev/null
+    done
+    if kill -0 "$game" 2>/dev/null; then
+        kill -TERM "$game"
+        wait_end 1000 && ok "$case: still answering, ended by SIGTERM" || fail "$case: hung"
+    else
+        wait "$game"
+        status=$?
+        [ "$status" -eq 0 ] && ok "$case: the storm closed the game itself, status 0" ||
+            fail "$case: died with status $status"
+    fi
+fi
+
+# ---- A display that goes away ----
+case="the display goes away"
+launch "$work"
+if title_then_join "Gone"; then
+    go
+    stop_display
+    wait_end 2000 && ok "$case: ended in ${took} ms (status $status)" ||
+        fail "$case: still running two seconds after the display went"
+fi
+
+# ---- A screen smaller than the windows ----
+case="a 320x240 screen"
+start_display 320x240
+launch "$work"
+if title_then_join "Tiny"; then
+    for w in "$title" "$mission"; do
+        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
+        [ "${X:-0}" -ge 0 ] && [ "${Y:-0}" -ge 10 ] ||
+            fail "$case: window $(xdotool getwindowname "$w") placed at $X,$Y"
+    done
+    ok "$case: the mission window's corner at $X,$Y"
+    wmctrl -i -c "$mission"
+    wait_end 1000 || fail "$case: did not end"
+fi
+
+# ---- No window manager ----
+case="no window manager"
+start_display 1024x768 nowm
+launch "$work"
+if title_then_join "Alone"; then
+    go
+    kill -TERM "$game"
+    wait_end 1000 && ok "$case: plays, and ends by SIGTERM" || fail "$case: did not end"
+fi
+stop_display
+
+[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+echo "all hostile cases held"
