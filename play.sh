@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Skyvane where needed and starts it.
+# Builds what playing Skyvane needs, where needed, and starts it. Arguments go to the game.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/setup.sh
 skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}"
-skyvane_build
+skyvane_configure build
+skyvane_build build skyvane
 exec ./build/skyvane "$@"

@@ -1,39 +1,76 @@
 #!/usr/bin/env bash
-# Builds Skyvane and runs every test: logic in simulated time, the Qt adapter offscreen, sound
-# through a private PulseAudio server, and the real program under Xvfb.
+# Builds Skyvane and runs every test: the logic in simulated time, the Qt adapter offscreen,
+# real sound on a private PulseAudio server, the real program under Xvfb, the same suites
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a minute, and the
+# linters. Arguments go to the first ctest run (for example -R Mission).
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/setup.sh
-skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}" libgtest-dev xvfb openbox xdotool wmctrl \
-    imagemagick pulseaudio pulseaudio-utils
-skyvane_build
+skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}" "${SKYVANE_TEST_PACKAGES[@]}"
 
-# A private sound server with a null sink whose monitor the sound test records.
-pulse_dir="$(mktemp -d)"
+# The build CI asks for: warnings are errors.
+skyvane_configure build -DSKYVANE_WERROR=ON
+skyvane_build build all tools
+# clang with ASan, UBSan and libFuzzer.
+CC=clang CXX=clang++ skyvane_configure build-san -DSKYVANE_WERROR=ON -DSKYVANE_SANITIZE=ON \
+    -DSKYVANE_FUZZ=ON
+skyvane_build build-san
+
+# A private sound server with a null sink, whose monitor the sound tests record.
+scratch="$(mktemp -d)"
 cleanup() {
     [ -n "${pulse_pid:-}" ] && kill "$pulse_pid" 2>/dev/null || true
-    rm -rf "$pulse_dir"
+    rm -rf "$scratch"
 }
 trap cleanup EXIT
-export PULSE_RUNTIME_PATH="$pulse_dir" XDG_RUNTIME_DIR="$pulse_dir" HOME="${HOME:-/root}"
+export PULSE_RUNTIME_PATH="$scratch/pulse" XDG_RUNTIME_DIR="$scratch/pulse" HOME="${HOME:-/root}"
+mkdir -p "$scratch/pulse"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
     --load="module-null-sink sink_name=skyvane_test rate=44100" \
-    --load="module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
-    >"$pulse_dir/log" 2>&1 &
+    --load="module-native-protocol-unix socket=$scratch/pulse/native auth-anonymous=1" \
+    >"$scratch/pulse/log" 2>&1 &
 pulse_pid=$!
-export PULSE_SERVER="unix:$pulse_dir/native"
+export PULSE_SERVER="unix:$scratch/pulse/native"
 for _ in $(seq 50); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
 done
-if pactl info >/dev/null 2>&1; then
-    pactl set-default-sink skyvane_test
-    export SKYVANE_TEST_SINK=skyvane_test
-else
-    echo "PulseAudio did not start:" && cat "$pulse_dir/log"
+if ! pactl info >/dev/null 2>&1; then
+    echo "PulseAudio did not start:" && cat "$scratch/pulse/log"
     exit 1
 fi
-
+pactl set-default-sink skyvane_test
+export SKYVANE_TEST_SINK=skyvane_test
 export QT_QPA_PLATFORM=offscreen
-cd build
-ctest --output-on-failure "$@"
+
+echo "== Tests"
+(cd build && ctest --output-on-failure -j2 "$@")
+
+echo "== Tests under ASan and UBSan"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$SKYVANE_ROOT/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-san && ctest --output-on-failure -j2 -E 'hostile_environment|checks_')
+
+echo "== Fuzzing for a minute"
+for target in fuzz_game fuzz_replay; do
+    mkdir -p "$scratch/$target"
+    build-san/fuzz/$target -max_total_time=60 -print_final_stats=1 \
+        -artifact_prefix="$scratch/$target-" "$scratch/$target" \
+        "fuzz/corpus/${target#fuzz_}" >"$scratch/$target.log" 2>&1 &
+    eval "${target}_pid=$!"
+done
+fuzz_failed=0
+for target in fuzz_game fuzz_replay; do
+    pid_var="${target}_pid"
+    if ! wait "${!pid_var}"; then
+        fuzz_failed=1
+        echo "$target found a fault:"
+        tail -n 40 "$scratch/$target.log"
+        ls "$scratch/$target-"* 2>/dev/null || true
+    fi
+    grep -E 'stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' \
+        "$scratch/$target.log" | sed "s/^/$target /"
+done
+[ "$fuzz_failed" -eq 0 ] || exit 1
+echo "All tests passed."

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and running Skyvane needs, where it is missing, then configures and
-# builds into build/. Sourced by play.sh and test.sh.
+# Installs what building and running Skyvane needs, where it is missing, and configures and
+# builds it. Sourced by play.sh, test.sh and bench.sh.
 set -euo pipefail
+
+SKYVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 skyvane_install() {
     local missing=()
@@ -18,12 +20,35 @@ skyvane_install() {
         "${missing[@]}"
 }
 
+# To build and play.
 SKYVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev
     libgl-dev libsdl2-mixer-dev fonts-ipafont-gothic fonts-ipafont-mincho)
+# To test: GoogleTest, clang with its sanitizers and libFuzzer, the linters, the desktop the
+# real program is driven on, a sound server, and the checkers of the launcher files.
+SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format clang-tidy
+    xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio pulseaudio-utils
+    desktop-file-utils appstream)
 
-skyvane_build() {
-    local root
-    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-    cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE="${SKYVANE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
-    cmake --build "$root/build"
+# Configures a build folder; CMake's own words are shown only when it fails.
+skyvane_configure() {  # FOLDER [CMAKE ARGS...]
+    local dir="$1"
+    shift
+    local log
+    log="$(mktemp)"
+    if ! cmake -S "$SKYVANE_ROOT" -B "$SKYVANE_ROOT/$dir" -G Ninja \
+        -DCMAKE_BUILD_TYPE="${SKYVANE_BUILD_TYPE:-RelWithDebInfo}" "$@" >"$log" 2>&1; then
+        cat "$log"
+        rm -f "$log"
+        echo "Configuring $dir failed."
+        return 1
+    fi
+    rm -f "$log"
+}
+
+skyvane_build() {  # FOLDER [TARGETS...]
+    local dir="$1"
+    shift
+    local targets=()
+    for t in "$@"; do targets+=(--target "$t"); done
+    cmake --build "$SKYVANE_ROOT/$dir" "${targets[@]}"
 }

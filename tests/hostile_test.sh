@@ -6,6 +6,7 @@
 # Usage: hostile_test.sh SKYVANE LISTEN
 set -uo pipefail
 exe="$(realpath "$1")"
+export QT_QPA_PLATFORM=xcb  # test.sh runs everything else offscreen
 listen="$(realpath "$2")"
 for tool in Xvfb openbox xdotool wmctrl pulseaudio pactl parec; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }

@@ -412,6 +412,25 @@ TEST(QtMessageBoxes, TheSameInputsReachTheGameWithoutABox) {
     EXPECT_TRUE(desktop.ended());
 }
 
+// Found by the sanitizer build: a window whose form was unloaded went on touching itself after
+// Qt deleted it, and its views touched a form that no longer existed.
+TEST(QtRegressions, AnUnloadedWindowIsDeletedWithoutTouchingItselfOrItsForm) {
+    RecordingSound sound;
+    QtDesktop desktop;
+    desktop.setClock([] { return std::int64_t{0}; });
+    {
+        Game game(desktop, sound);
+        desktop.invoke([&] { game.start(); });
+        // Going home unloads the title screen, whose window Qt deletes later.
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        desktop.click(game.title.Command2);
+        ASSERT_TRUE(desktop.ended());
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    SUCCEED();  // ASan and UBSan are the judges here
+}
+
 }  // namespace
 }  // namespace skyvane
 

@@ -99,7 +99,10 @@ QtDesktop::~QtDesktop() {
     pacer_.stop();
     // The forms may be gone already: nothing the closing windows do may reach them.
     if (qApp) qApp->removeEventFilter(this);
-    for (auto& [form, window] : windows_) delete window;
+    for (auto& [form, window] : windows_) {
+        window->release();
+        delete window;
+    }
     windows_.clear();
 }
 
@@ -162,7 +165,7 @@ void QtDesktop::detach(Form& form) {
     FormWindow* window = it->second;
     windows_.erase(it);
     form.setObserver(nullptr);
-    window->hide();
+    window->release();
     window->deleteLater();  // we may be inside its own close event
 }
 
@@ -237,7 +240,7 @@ void QtDesktop::quit() {
 
 void QtDesktop::focusChanged(QWidget* now) {
     auto* window = dynamic_cast<FormWindow*>(now->window());
-    if (!window) return;
+    if (!window || !window->form()) return;
     auto* element = dynamic_cast<Focusable*>(window->elementFor(now));
     if (!element || !moveFocus(*element)) window->applyFocusLater();
 }
@@ -255,7 +258,7 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     auto* window = dynamic_cast<FormWindow*>(widget->window());
-    if (!window) return false;
+    if (!window || !window->form()) return false;
     if (type == QEvent::FocusIn) {
         // The player moves the focus with the mouse or Tab; any other move is Qt's own, and the
         // model's focus is put back.
@@ -278,9 +281,9 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     const int code = virtualKey(*key);
     if (code == 0) return true;
     if (type == QEvent::KeyPress) {
-        pressKey(window->form(), code);
+        pressKey(*window->form(), code);
     } else {
-        releaseKey(window->form(), code);
+        releaseKey(*window->form(), code);
     }
     return true;
 }

@@ -131,7 +131,7 @@ void ShapeView::paintEvent(QPaintEvent*) {
 
 // ---- The window ----
 
-FormWindow::FormWindow(Form& form, QtDesktop& desktop) : form_(form), desktop_(desktop) {
+FormWindow::FormWindow(Form& form, QtDesktop& desktop) : form_(&form), desktop_(desktop) {
     const auto& design = form.design();
     Qt::WindowFlags flags = Qt::Window;
     if (design.border == BorderStyle::FixedSingle) {
@@ -175,7 +175,7 @@ Element* FormWindow::elementFor(const QWidget* widget) const {
 
 void FormWindow::build() {
     std::unordered_map<std::string, QWidget*> containers{{"", this}};
-    for (const auto& e : form_.elements())
+    for (const auto& e : form_->elements())
         if (e->kind() == ElementKind::Frame) {
             auto* w = new QWidget(this);
             QPalette pal = w->palette();
@@ -185,7 +185,7 @@ void FormWindow::build() {
             widgets_[e.get()] = w;
             containers[e->name()] = w;
         }
-    for (const auto& e : form_.elements()) {
+    for (const auto& e : form_->elements()) {
         QWidget* parent =
             containers.count(e->design().container) ? containers[e->design().container] : this;
         QWidget* w = nullptr;
@@ -236,7 +236,7 @@ void FormWindow::build() {
         return e.kind() == ElementKind::Frame || e.kind() == ElementKind::Button ||
                e.kind() == ElementKind::TextBox;
     };
-    const auto& all = form_.elements();
+    const auto& all = form_->elements();
     for (int pass = 0; pass < 2; ++pass)
         for (auto it = all.rbegin(); it != all.rend(); ++it) {
             if (windowed(**it) != (pass == 1)) continue;
@@ -261,7 +261,7 @@ void FormWindow::build() {
 void FormWindow::showPlaced() {
     if (!placed_) {
         placed_ = true;
-        if (form_.design().start == StartPosition::CentreScreen) {
+        if (form_ && form_->design().start == StartPosition::CentreScreen) {
             centre();
             // The frame's size is known only once the window manager has framed the window.
             centreWithFrame_ = true;
@@ -281,7 +281,19 @@ void FormWindow::centre() {
     move(look::framePosition(s->availableGeometry(), frameGeometry().size()));
 }
 
+void FormWindow::release() {
+    form_ = nullptr;
+    hide();
+    std::vector<QWidget*> direct;
+    for (auto& [element, widget] : widgets_)
+        if (widget->parent() == this) direct.push_back(widget);
+    widgets_.clear();
+    for (QWidget* widget : direct) delete widget;  // a frame takes its children with it
+}
+
 bool FormWindow::event(QEvent* event) {
+    // Handling a deferred delete deletes this window: nothing may touch it afterwards.
+    if (event->type() == QEvent::DeferredDelete) return QWidget::event(event);
     const bool handled = QWidget::event(event);
     if (centreWithFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Show) &&
         frameGeometry().size() != size()) {
@@ -307,7 +319,7 @@ void FormWindow::elementChanged(Element& element, Property property) {
         }
         case Property::Visible:
             w->setVisible(static_cast<Control&>(element).visible());
-            if (form_.focus() == &element) applyFocus();
+            if (form_ && form_->focus() == &element) applyFocus();
             break;
         case Property::Text: {
             auto* t = static_cast<QLineEdit*>(w);
@@ -322,12 +334,14 @@ void FormWindow::elementChanged(Element& element, Property property) {
 }
 
 void FormWindow::formChanged(Form&, Property property) {
-    if (property == Property::Caption) setWindowTitle(look::windowTitle(form_.caption()));
+    if (!form_) return;
+    if (property == Property::Caption) setWindowTitle(look::windowTitle(form_->caption()));
     if (property == Property::Focus) applyFocus();
 }
 
 void FormWindow::applyFocus() {
-    if (auto* f = form_.focus()) {
+    if (!form_) return;
+    if (auto* f = form_->focus()) {
         auto* w = widgetFor(*f);
         if (w && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
     } else if (auto* fw = focusWidget()) {
@@ -343,7 +357,7 @@ void FormWindow::applyFocusLater() {
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The model decides: unloading the form closes the window.
     event->ignore();
-    desktop_.closedByPlayer(form_);
+    if (form_) desktop_.closedByPlayer(*form_);
 }
 
 }  // namespace skyvane

@@ -62,7 +62,10 @@ class FormWindow : public QWidget, public FormObserver {
     FormWindow(Form& form, QtDesktop& desktop);
     ~FormWindow() override;
 
-    Form& form() const { return form_; }
+    // Null once the form is unloaded: the window waits to be deleted and shows nothing more.
+    Form* form() const { return form_; }
+    // The form is gone or going: the element views go now, the window when Qt deletes it.
+    void release();
     QWidget* widgetFor(const Element& element) const;
     Element* elementFor(const QWidget* widget) const;
     // Shows the window; the first time, where the layout places it.
@@ -83,7 +86,7 @@ class FormWindow : public QWidget, public FormObserver {
     void build();
     void centre();
 
-    Form& form_;
+    Form* form_;
     QtDesktop& desktop_;
     std::unordered_map<const Element*, QWidget*> widgets_;
     bool placed_ = false;
