@@ -66,7 +66,8 @@ class Watch : public Trace {
 
 class Driver {
   public:
-    explicit Driver(Bytes& in) : in_(in), watch_(desktop_) {
+    Driver(Bytes& in, std::uint64_t maxPeriods)
+        : in_(in), maxPeriods_(maxPeriods), watch_(desktop_) {
         desktop_.setTrace(&watch_);
         desktop_.whileMessageBox = [this](const MessageBoxCall&) { answerBox(); };
         order(in_.next());
@@ -167,12 +168,8 @@ class Driver {
         }
     }
 
-    // Enough for a whole mission, a dry tank and a climb to the end of the range, but short
-    // enough that every execution is quick.
-    static constexpr std::uint64_t kMaxPeriods = 20'000;
-
     void advance(std::uint64_t periods) {
-        periods = std::min(periods, kMaxPeriods - std::min(kMaxPeriods, desktop_.period()));
+        periods = std::min(periods, maxPeriods_ - std::min(maxPeriods_, desktop_.period()));
         for (std::uint64_t i = 0; i < periods && !desktop_.ended(); ++i) {
             desktop_.runPeriod();
             if (i % 16 == 15) check();
@@ -307,6 +304,7 @@ class Driver {
     }
 
     Bytes& in_;
+    std::uint64_t maxPeriods_;
     HeadlessDesktop desktop_;
     RecordingSound sound_;
     Game game_{desktop_, sound_};
@@ -315,9 +313,9 @@ class Driver {
 
 }  // namespace
 
-Report play(const std::uint8_t* data, std::size_t size) {
+Report play(const std::uint8_t* data, std::size_t size, std::uint64_t maxPeriods) {
     Bytes in(data, size);
-    Driver driver(in);
+    Driver driver(in, maxPeriods);
     return driver.run();
 }
 

@@ -48,7 +48,9 @@ struct Report {
     std::string violation;      // empty when every check held
 };
 
-// Plays the bytes; stops at the first broken rule and says which.
-Report play(const std::uint8_t* data, std::size_t size);
+// Plays the bytes; stops at the first broken rule and says which. A run of periods stops at
+// maxPeriods in all, so that each execution of the fuzzer stays quick.
+inline constexpr std::uint64_t kFuzzPeriods = 20'000;
+Report play(const std::uint8_t* data, std::size_t size, std::uint64_t maxPeriods = kFuzzPeriods);
 
 }  // namespace skyvane::fuzzing

@@ -50,6 +50,15 @@ std::vector<std::uint8_t> randomGame(std::mt19937& rng) {
     return b;
 }
 
+// Long stretches of one game: the title left alone for hours, and a climb held for hours.
+std::vector<std::uint8_t> longGame(bool climb) {
+    using namespace skyvane::fuzzing;
+    std::vector<std::uint8_t> b{0};
+    if (climb) b.insert(b.end(), {Click, 0, Click, 2, KeyDown, 1, 0});
+    for (int i = 0; i < 4000; ++i) b.insert(b.end(), {ManyPeriods, 255});  // ~16 M periods
+    return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,8 +67,16 @@ int main(int argc, char** argv) {
     std::uint64_t periods = 0, games = 0, nextSample = 0;
     std::vector<long> samples;
     while (periods < total) {
-        const auto bytes = randomGame(rng);
-        const auto report = skyvane::fuzzing::play(bytes.data(), bytes.size());
+        // A tenth of the day each for an idle title and an endless climb; random flying after.
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t cap = total - periods;
+        if (games < 2) {
+            bytes = longGame(games == 1);
+            cap = std::min<std::uint64_t>(cap, total / 10);
+        } else {
+            bytes = randomGame(rng);
+        }
+        const auto report = skyvane::fuzzing::play(bytes.data(), bytes.size(), cap);
         if (!report.violation.empty()) {
             std::fprintf(stderr, "broken in game %llu: %s\n",
                          static_cast<unsigned long long>(games), report.violation.c_str());
