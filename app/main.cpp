@@ -2,7 +2,8 @@
 //
 //   skyvane                         play
 //   skyvane --record FILE           play, and keep the run in FILE
-//   skyvane --replay FILE           watch a recorded run in the game's windows
+//   skyvane --replay FILE           watch a recorded run in the game's windows, then print
+//                                   where it ended
 //   skyvane --replay FILE --headless
 //                                   play it without windows and print where it ended
 
@@ -24,6 +25,7 @@
 #include "platform/replay.h"
 #include "replay/headless_replay.h"
 #include "screens/game.h"
+#include "screens/phase.h"
 
 #if defined(__linux__)
 #include <unistd.h>
@@ -162,12 +164,14 @@ int main(int argc, char** argv) {
     const int status = desktop.run();
     desktop.setInputSink(nullptr);
     recorder.reset();
+    // A replay watched in the windows ends with the same line as one played headless.
+    if (replayer) std::printf("%s\n", skyvane::summary(game, desktop).c_str());
 
     // The end never waits on the audio: a device that does not close in time is left behind.
     // A signal leaves at once; the end of the process silences the stream anyway.
     const int signal = watcher.caught();
-    const bool soundClosed = sound.shutdown(signal ? std::chrono::milliseconds(20)
-                                                   : skyvane::SdlSound::kCloseGrace);
+    const bool soundClosed =
+        sound.shutdown(signal ? std::chrono::milliseconds(20) : skyvane::SdlSound::kCloseGrace);
     if (signal) skyvane::SignalWatcher::dieBy(signal);
     if (!soundClosed) {
         std::fflush(nullptr);

@@ -27,16 +27,19 @@ now() { date +%s%3N; }
 
 # ---- The sound server ----
 export PULSE_RUNTIME_PATH="$work/pulse" XDG_RUNTIME_DIR="$work/pulse"
-mkdir -p "$work/pulse"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
-    --load="module-null-sink sink_name=hostile rate=44100" \
-    --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
-    >"$work/pulse/log" 2>&1 &
-pulse_pid=$!
-pids+=("$pulse_pid")
 export PULSE_SERVER="unix:$work/pulse/native"
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl set-default-sink hostile >/dev/null 2>&1 || { echo "PulseAudio did not start"; exit 1; }
+start_pulse() {
+    mkdir -p "$work/pulse"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+        --load="module-null-sink sink_name=hostile rate=44100" \
+        --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
+        >"$work/pulse/log" 2>&1 &
+    pulse_pid=$!
+    pids+=("$pulse_pid")
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    pactl set-default-sink hostile >/dev/null 2>&1 || { echo "PulseAudio did not start"; exit 1; }
+}
+start_pulse
 # The share of the next few seconds that holds sound.
 loudness() { "$listen" hostile "$1" | sed 's/loud=\([0-9.]*\).*/\1/'; }
 silent() { awk -v l="$(loudness 0.6)" 'BEGIN { exit !(l < 0.05) }'; }
@@ -172,6 +175,23 @@ if title_then_join "Stall"; then
 fi
 kill -CONT "$pulse_pid"
 sleep 0.5
+
+case="a sound server that dies in flight"
+launch "$work"
+if title_then_join "Gone"; then
+    go
+    kill -9 "$pulse_pid"
+    wait "$pulse_pid" 2>/dev/null
+    sleep 1
+    if kill -0 "$game" 2>/dev/null && [ -n "$(find_window "パイロット" 100)" ]; then
+        wmctrl -i -c "$mission"
+        wait_end 1000 && ok "$case: flies on silently, closed in ${took} ms" ||
+            fail "$case: still running a second after closing"
+    else
+        fail "$case: the game went with the server"
+    fi
+fi
+start_pulse
 
 # ---- Strange files named like the wave files in the working directory ----
 strange() {  # NAME MAKE-COMMAND

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -263,6 +264,39 @@ TEST_F(QtGame, TimersTickWhileAMessageBoxWaitsForThePlayer) {
     EXPECT_TRUE(desktop.ended());
 }
 
+// The win box opens inside a tick of the grid; the grid must go on behind it (the title screen's
+// timers run all along). Found by a replay that waited for ever for the box to close.
+TEST_F(QtGame, TheGridGoesOnBehindABoxThatATickOpened) {
+    join("Ace");
+    for (int trip = 0; trip < 5; ++trip) {
+        desktop.click(m.Command1);
+        testing::judge(desktop, m, true, 600, 1150);
+        desktop.click(m.Command3);
+        if (trip < 4) testing::judge(desktop, m, false, 3590, 2360);
+    }
+    // The last delivery comes on the next tick of the grid.
+    m.HeliX = 3590;
+    m.HeliZ = 2360;
+    m.HeliY = 2360;
+    m.SpeedY = 10;
+    m.Timer1.setEnabled(false);
+    m.Timer3.setEnabled(false);
+    bool armed = false;
+    Colour before = 0, after = 0;
+    QTimer::singleShot(0, [&] {
+        armed = desktop.pacerArmed();
+        before = game.title.Label2.foreColour();
+        advanceTo(now + 32 * kPeriodNs);
+        after = game.title.Label2.foreColour();
+        QApplication::activeModalWidget()->close();
+    });
+    advanceTo(now + kPeriodNs);
+    ASSERT_EQ(m.Rescued, 10);
+    EXPECT_TRUE(armed);
+    EXPECT_NE(before, after) << "the title stopped blinking behind the box";
+    EXPECT_TRUE(game.closing.visible());
+}
+
 TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
     EXPECT_EQ(qtlook::windowTitle("a[*]b").toStdString(), "a[*][*]b");
     QWidget w;
@@ -410,6 +444,86 @@ TEST(QtMessageBoxes, TheSameInputsReachTheGameWithoutABox) {
     EXPECT_EQ(game.mission.Image2.picture(), game.mission.Image12.picture());
     playerInput(desktop, game, {testing::BehindBox::Close, "Form1"});
     EXPECT_TRUE(desktop.ended());
+}
+
+// Any name the player can type reaches the caption, the farewell box and the closing screen as
+// typed; only the box shortens a name too long for the screen, in its middle.
+TEST(QtNames, EveryNameIsShownAsTypedAndEveryBoxFitsTheScreen) {
+    const std::string longName(100'000, 'A');
+    const struct {
+        const char* what;
+        std::string typed, caption;
+    } cases[] = {
+        {"empty", "", "名無し"},
+        {"blanks", "   ", "   "},
+        {"100,000 characters", longName, longName},
+        {"markup", "<b>bold</b>", "<b>bold</b>"},
+        {"ampersands", "& &&", "& &&"},
+        {"a placeholder", "[*]", "[*]"},
+        {"corner brackets", "「鳥」", "「鳥」"},
+        {"emoji", "🚁👍", "🚁👍"},
+        {"right to left", "שלום עולם", "שלום עולם"},
+        {"a tab", "a\tb", "a\tb"},
+        {"a lone carriage return", "a\rb", "a\nb"},
+        {"control characters", "\x01\x1b[31m", "\x01\x1b[31m"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingSound sound;
+        QtDesktop desktop;
+        desktop.setClock([] { return std::int64_t{0}; });
+        Game game(desktop, sound);
+        desktop.invoke([&] { game.start(); });
+        desktop.editText(game.title.Text1, c.typed);
+        desktop.click(game.title.Command1);
+        FormWindow* mission = desktop.windowFor(game.mission);
+        ASSERT_NE(mission, nullptr);
+        EXPECT_EQ(mission->windowHandle()->title().toStdString(), "ＳＶ  パイロット　" + c.caption);
+
+        QString shown;
+        QSize boxSize;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->text();
+            boxSize = box->size();
+            box->accept();
+        });
+        desktop.click(game.mission.Command2);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE(boxSize.height(), screen.height());
+        EXPECT_LE(boxSize.width(), screen.width());
+        if (c.typed.size() < 1000) {
+            EXPECT_TRUE(shown.contains(
+                QString::fromStdString(c.caption == "名無し" ? c.caption : c.caption)))
+                << shown.toStdString();
+        } else {
+            EXPECT_TRUE(shown.contains(QChar(0x2026))) << "a long name loses its middle";
+            EXPECT_LT(shown.size(), 5000);
+        }
+        EXPECT_TRUE(desktop.ended());
+    }
+}
+
+// The closing screen, too, thanks a pilot of 100,000 characters without a hang.
+TEST(QtNames, TheClosingScreenThanksAVeryLongName) {
+    RecordingSound sound;
+    QtDesktop desktop;
+    desktop.setClock([] { return std::int64_t{0}; });
+    Game game(desktop, sound);
+    desktop.invoke([&] { game.start(); });
+    const std::string name(100'000, 'A');
+    // Pasted into the name box: it has no length limit.
+    auto* box =
+        qobject_cast<QLineEdit*>(desktop.windowFor(game.title)->widgetFor(game.title.Text1));
+    ASSERT_NE(box, nullptr);
+    box->insert(QString::fromStdString(name));
+    EXPECT_EQ(game.title.Text1.text().size(), name.size());
+    desktop.click(game.title.Command1);
+    desktop.invoke([&] { desktop.show(game.closing); });
+    EXPECT_EQ(game.closing.Label4.caption(), name);
+    const QImage img = desktop.windowFor(game.closing)->grab().toImage();
+    EXPECT_EQ(img.size(), QSize(312, 213));
 }
 
 // Found by the sanitizer build: a window whose form was unloaded went on touching itself after

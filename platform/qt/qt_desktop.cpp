@@ -92,7 +92,7 @@ QtDesktop::QtDesktop(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
     pacer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&pacer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
-    arm(nowNs());
+    arm(1, nowNs());
 }
 
 QtDesktop::~QtDesktop() {
@@ -125,6 +125,10 @@ void QtDesktop::setClock(std::function<std::int64_t()> nowNs) {
     pacer_.stop();
 }
 
+bool QtDesktop::pacerArmed() const {
+    return pacer_.isActive();
+}
+
 std::int64_t QtDesktop::nowNs() const {
     return (clock_ ? clock_() : elapsed_.nsecsElapsed()) - origin_;
 }
@@ -132,24 +136,26 @@ std::int64_t QtDesktop::nowNs() const {
 void QtDesktop::wake() {
     if (ended()) return;
     const auto now = nowNs();
-    const auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(0, now) / kPeriodNs);
-    if (due > period()) {
-        if (due > period() + 1) {
-            if (dropLate_) {
-                // Ticks missed while the process stalled are dropped, not replayed in a burst.
-                skipTo(due - 1);
-            } else {
-                origin_ += static_cast<std::int64_t>(due - period() - 1) * kPeriodNs;
-            }
+    auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(0, now) / kPeriodNs);
+    if (due > period() + 1) {
+        if (dropLate_) {
+            // Ticks missed while the process stalled are dropped, not replayed in a burst.
+            skipTo(due - 1);
+        } else {
+            origin_ += static_cast<std::int64_t>(due - period() - 1) * kPeriodNs;
+            due = period() + 1;
         }
-        runPeriod();
     }
-    if (!ended() && !clock_) arm(nowNs());
+    // Armed before the period runs: a handler in it may open a message box, and the grid goes on
+    // ticking behind the box.
+    arm(std::max(due, period()) + 1, nowNs());
+    if (due > period()) runPeriod();
 }
 
-void QtDesktop::arm(std::int64_t now) {
-    // Qt timers take whole milliseconds: wake just after the next absolute deadline.
-    const std::int64_t next = static_cast<std::int64_t>(period() + 1) * kPeriodNs;
+void QtDesktop::arm(std::uint64_t period, std::int64_t now) {
+    if (ended()) return;
+    // Qt timers take whole milliseconds: wake just after that period's absolute deadline.
+    const std::int64_t next = static_cast<std::int64_t>(period) * kPeriodNs;
     const std::int64_t waitMs = std::max<std::int64_t>(0, (next - now + 999'999) / 1'000'000);
     pacer_.start(static_cast<int>(waitMs));
 }

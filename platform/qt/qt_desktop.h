@@ -37,6 +37,7 @@ class QtDesktop : public QObject, public DesktopBase {
     // goes on from where it was.
     void wake();
     void setDropLatePeriods(bool drop) { dropLate_ = drop; }
+    bool pacerArmed() const;
 
     // The player closed a window with its close box. During a replay that ends the replay.
     void closedByPlayer(Form& form);
@@ -56,7 +57,7 @@ class QtDesktop : public QObject, public DesktopBase {
 
   private:
     std::int64_t nowNs() const;
-    void arm(std::int64_t now);
+    void arm(std::uint64_t period, std::int64_t now);
     void focusChanged(QWidget* now);
 
     std::unordered_map<const Form*, FormWindow*> windows_;
