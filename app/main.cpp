@@ -2,8 +2,8 @@
 //
 //   skyvane                         play
 //   skyvane --record FILE           play, and keep the run in FILE
-//   skyvane --replay FILE           watch a recorded run in the game's windows, then print
-//                                   where it ended
+//   skyvane --replay FILE           watch a recorded run in the game's windows; when they
+//                                   close, print where the run ended
 //   skyvane --replay FILE --headless
 //                                   play it without windows and print where it ended
 
@@ -152,9 +152,12 @@ int main(int argc, char** argv) {
     skyvane::Game game(desktop, sound);
 
     std::unique_ptr<skyvane::replay::Replayer> replayer;
+    std::string outcome;
     if (!options->replay.empty()) {
         replayer = std::make_unique<skyvane::replay::Replayer>(desktop, game.forms(),
                                                                std::move(replay.inputs));
+        // Where the run ended, before the player closes the windows.
+        replayer->onFinished = [&] { outcome = skyvane::summary(game, desktop); };
         replayer->attach();
         desktop.setDropLatePeriods(false);
     }
@@ -165,7 +168,11 @@ int main(int argc, char** argv) {
     desktop.setInputSink(nullptr);
     recorder.reset();
     // A replay watched in the windows ends with the same line as one played headless.
-    if (replayer) std::printf("%s\n", skyvane::summary(game, desktop).c_str());
+    if (replayer) {
+        if (outcome.empty()) outcome = skyvane::summary(game, desktop);
+        std::printf("%s\n", outcome.c_str());
+        std::fflush(stdout);
+    }
 
     // The end never waits on the audio: a device that does not close in time is left behind.
     // A signal leaves at once; the end of the process silences the stream anyway.

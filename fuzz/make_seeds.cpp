@@ -1,5 +1,6 @@
-// Writes the fuzzers' seed corpora: the scripted playthroughs of the tests, recorded as the
-// game fuzzer's bytes and as replay files. Usage: make_seeds GAME_DIR REPLAY_DIR
+// Writes the scripted playthroughs of the tests as the game fuzzer's seeds and as replay files,
+// each replay with the line its headless replay must print. The replays are the tests' own
+// (tests/replays) and the replay fuzzer's seeds. Usage: make_seeds GAME_DIR REPLAY_DIR
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "platform/headless/headless_desktop.h"
 #include "platform/replay.h"
 #include "screens/game.h"
+#include "screens/phase.h"
 #include "tests/pilot.h"
 
 namespace {
@@ -197,14 +199,19 @@ int main(int argc, char** argv) {
         Game game(desktop, sound);
         testing::Pilot pilot(desktop, game.mission);
         Encoder encoder(game);
-        replay::Writer writer(
-            std::fopen((std::string(argv[2]) + "/" + s.name + ".replay").c_str(), "wb"));
+        const std::string replayPath = std::string(argv[2]) + "/" + s.name + ".replay";
+        replay::Writer writer(std::fopen(replayPath.c_str(), "wb"));
         Both both(encoder, writer);
         desktop.setInputSink(&both);
         desktop.whileMessageBox = [&](const MessageBoxCall&) { encoder.boxOpened(); };
         desktop.invoke([&] { game.start(); });
         s.play(desktop, game, pilot);
         if (!desktop.ended()) both.input({.period = desktop.period(), .kind = Input::Kind::Wait});
+        desktop.setInputSink(nullptr);
+        if (std::FILE* f = std::fopen(replayPath.c_str(), "ab")) {
+            std::fprintf(f, "# expect: %s\n", summary(game, desktop).c_str());
+            std::fclose(f);
+        }
         std::ofstream out(std::string(argv[1]) + "/" + s.name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(encoder.bytes.data()),
                   static_cast<std::streamsize>(encoder.bytes.size()));

@@ -59,23 +59,8 @@ void DesktopBase::setTrace(Trace* trace) {
 
 void DesktopBase::record(Input input) {
     if (!sink_) return;
-    if (input.kind != Input::Kind::Text) flushText();
     input.period = period_;
     sink_->input(input);
-}
-
-// A text box is recorded as it stands when the game next takes an input, not at every key the
-// player types into it: that is when anything can read it.
-void DesktopBase::flushText() {
-    if (!editedText_ || !sink_) return;
-    TextBox* box = editedText_;
-    editedText_ = nullptr;
-    Input in;
-    in.kind = Input::Kind::Text;
-    in.form = box->form().design().name;
-    in.element = box->name();
-    in.text = box->text();
-    record(std::move(in));
 }
 
 void DesktopBase::load(Form& form) {
@@ -296,7 +281,10 @@ void DesktopBase::closeWindow(Form& form) {
 bool DesktopBase::editText(TextBox& box, std::string text) {
     Form& form = box.form();
     if (!takesInput() || !form.loaded() || !form.visible() || !box.visible()) return false;
-    editedText_ = &box;
+    record({.kind = Input::Kind::Text,
+            .form = form.design().name,
+            .element = box.name(),
+            .text = text});
     box.setText(std::move(text));
     return true;
 }

@@ -125,7 +125,6 @@ class DesktopBase : public Desktop, private TimerClock {
     void throwIfEnded() const;
     bool takesInput() const;
     void record(Input input);
-    void flushText();
     void finish();
     // Calls one handler of a form, telling the trace which.
     template <class Fn>
@@ -161,7 +160,6 @@ class DesktopBase : public Desktop, private TimerClock {
     bool autoRepeat_ = true;
     InputSink* sink_ = nullptr;
     Trace* trace_ = nullptr;
-    TextBox* editedText_ = nullptr;  // typed into since it was last recorded
 };
 
 }  // namespace skyvane

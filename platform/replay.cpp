@@ -346,6 +346,11 @@ void Replayer::attach() {
 void Replayer::applyNext() {
     const Input in = inputs_[next_++];
     desktop_.apply(in, forms_);
+    if (finished() && onFinished) {
+        auto done = std::move(onFinished);
+        onFinished = nullptr;
+        done();
+    }
 }
 
 bool Replayer::beforePeriod() {

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -87,6 +88,8 @@ class Replayer {
     void pump(Advance&& runPeriod);
 
     bool finished() const { return next_ >= inputs_.size(); }
+    // Called once, when the last input has been applied.
+    std::function<void()> onFinished;
     // The period of the last input.
     std::uint64_t lastPeriod() const { return inputs_.empty() ? 0 : inputs_.back().period; }
 
