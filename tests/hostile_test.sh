@@ -8,7 +8,7 @@ set -uo pipefail
 exe="$(realpath "$1")"
 export QT_QPA_PLATFORM=xcb  # test.sh runs everything else offscreen
 listen="$(realpath "$2")"
-for tool in Xvfb openbox xdotool wmctrl pulseaudio pactl parec; do
+for tool in Xvfb openbox xdotool wmctrl xwininfo xprop pulseaudio pactl parec; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -331,11 +331,14 @@ start_display 320x240
 launch "$work"
 if title_then_join "Tiny"; then
     for w in "$title" "$mission"; do
-        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
-        [ "${X:-0}" -ge 0 ] && [ "${Y:-0}" -ge 10 ] ||
+        # The client's corner, below its title bar: the frame's corner is on the screen.
+        X=$(xwininfo -id "$w" | awk '/Absolute upper-left X/ { print $4 }')
+        Y=$(xwininfo -id "$w" | awk '/Absolute upper-left Y/ { print $4 }')
+        top=$(xprop -id "$w" _NET_FRAME_EXTENTS | awk -F', ' '{ print $3 }')
+        [ "${X:-0}" -ge 0 ] && [ "$((Y - ${top:-0}))" -ge 0 ] ||
             fail "$case: window $(xdotool getwindowname "$w") placed at $X,$Y"
     done
-    ok "$case: the mission window's corner at $X,$Y"
+    ok "$case: the mission window's client corner at $X,$Y, under a title bar of ${top} px"
     wmctrl -i -c "$mission"
     wait_end 1000 || fail "$case: did not end"
 fi

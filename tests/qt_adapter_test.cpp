@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -297,6 +298,135 @@ TEST_F(QtGame, TheGridGoesOnBehindABoxThatATickOpened) {
     EXPECT_TRUE(armed);
     EXPECT_NE(before, after) << "the title stopped blinking behind the box";
     EXPECT_TRUE(game.closing.visible());
+}
+
+// Every string the default font shows on the three screens.
+const char* const kDefaultFontTexts[] = {
+    "㍑  km/h  m  人  出力　　操舵  NAME  ＧＯ  ＢＡＣＫ  閉じる",
+    "ミッションに参加する  いなかに帰る  ありがとう  名無し",
+    "キー操作　＝　上昇　：　Ｓｈｉｆｔキー　　　　　　　方位　：　←↑↓→キー",
+    "高度図（側面からの視点）  位置図（上からの視点）",
+};
+
+QImage inkOf(const QFont& font, const QSize& size, int lineHeight) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    p.setFont(font);
+    p.setPen(QColor(255, 255, 0));
+    int y = QFontMetrics(font).ascent() + 2;
+    for (const char* t : kDefaultFontTexts) {
+        p.drawText(4, y, QString::fromUtf8(t));
+        y += lineHeight;
+    }
+    return img;
+}
+
+// The default font is crisp at 1x: almost every pixel of ink is full ink, not a smudge of
+// half-lit ones, and the key help still keeps to its one line. The render compares the
+// renderings that were weighed, for a person to look at.
+TEST(QtLook, TheDefaultFontIsCrispAndTheKeyHelpKeepsToOneLine) {
+    struct Option {
+        const char* name;
+        int pixels;
+        bool antialiased;
+        QFont::HintingPreference hinting;
+    };
+    const Option options[] = {
+        {"11 px antialiased, unhinted", 11, true, QFont::PreferNoHinting},
+        {"11 px antialiased, full hinting", 11, true, QFont::PreferFullHinting},
+        {"11 px without antialiasing", 11, false, QFont::PreferFullHinting},
+        {"12 px antialiased (the key help wraps)", 12, true, QFont::PreferDefaultHinting},
+    };
+    const QSize panel(400, 66);
+    QImage sheet(panel.width() * 3, (panel.height() + 14) * 3 * 5, QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    QPainter p(&sheet);
+    int y = 0;
+    auto add = [&](const QString& name, const QImage& img) {
+        p.setPen(Qt::gray);
+        p.drawText(4, y + 30, name);
+        p.drawImage(QRect(0, y + 40, img.width() * 3, img.height() * 3), img);
+        y += (panel.height() + 14) * 3;
+    };
+    for (const auto& o : options) {
+        QFont f;
+        f.setFamilies(qtlook::familiesFor(""));
+        f.setPixelSize(o.pixels);
+        f.setHintingPreference(o.hinting);
+        f.setStyleStrategy(o.antialiased ? QFont::PreferMatch
+                                         : QFont::StyleStrategy(QFont::PreferMatch | QFont::NoAntialias));
+        add(o.name, inkOf(f, panel, 15));
+    }
+    const QFont chosen = qtlook::font({});
+    const QImage ink = inkOf(chosen, panel, 15);
+    add("chosen", ink);
+    p.end();
+    QDir().mkpath("renders");
+    sheet.save("renders/default-font-options.png");
+
+    int full = 0, partial = 0;
+    for (int yy = 0; yy < ink.height(); ++yy)
+        for (int x = 0; x < ink.width(); ++x) {
+            const int r = ink.pixelColor(x, yy).red();
+            full += r == 255;
+            partial += r > 0 && r < 255;
+        }
+    ASSERT_GT(full, 500);
+    EXPECT_LT(partial * 20, full) << partial << " half-lit pixels against " << full;
+    const QFontMetrics fm(chosen);
+    EXPECT_LE(fm.horizontalAdvance(QString::fromUtf8(kDefaultFontTexts[2])), qtlook::px(5655));
+    EXPECT_LE(fm.height(), qtlook::px(255));
+}
+
+// The prologue fills its picture, about thirty lines of 13 pixels, with a right margin as wide
+// as the left one: the title frame never scrolls through a long black band.
+TEST(QtLook, ThePrologueFillsItsPictureWithinItsMargins) {
+    const QImage img = QImage(QString::fromUtf8(pictures::Prologue)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(img.size(), QSize(363, 403));
+    int left = img.width(), right = -1, top = img.height(), bottom = -1, rows = 0;
+    bool inRow = false;
+    for (int y = 0; y < img.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            EXPECT_TRUE(c == QColor(0, 0, 0) || c == QColor(255, 255, 0)) << "only two colours";
+            if (c == QColor(255, 255, 0)) {
+                ink = true;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+        rows += ink && !inRow;
+        inRow = ink;
+    }
+    EXPECT_GE(left, 6);
+    EXPECT_LE(right, img.width() - 1 - left + 1) << "the right margin is narrower than the left";
+    EXPECT_LE(top, 8);
+    EXPECT_GE(bottom, img.height() - 30) << "the last rows are black";
+    EXPECT_GE(rows, 22) << "lines of text";  // blank lines between six paragraphs count as none
+    EXPECT_LE(rows, 31);
+}
+
+// A window centred on the screen is centred with its frame; one larger than the screen keeps
+// its top-left corner, and so its title bar, on the screen.
+TEST(QtLook, WindowsAreCentredFrameAndAllAndKeptOnSmallScreens) {
+    const struct {
+        QRect screen;
+        QSize frame;
+        QPoint at;
+    } cases[] = {
+        {{0, 0, 1024, 768}, {405, 166}, {309, 301}},
+        {{0, 0, 1024, 768}, {619, 424}, {202, 172}},
+        {{0, 0, 320, 240}, {619, 424}, {0, 0}},
+        {{100, 30, 800, 570}, {405, 166}, {297, 232}},
+        {{0, 0, 500, 300}, {619, 166}, {0, 67}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qtlook::framePosition(c.screen, c.frame), c.at) << c.screen.width() << "x"
+                                                                  << c.screen.height();
 }
 
 TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -25,13 +26,22 @@ bool noLineStart(QChar c) {
     return QStringLiteral("、。，．・：；？！）」』…ー").contains(c);
 }
 
+// Breaks a paragraph into lines no wider than the text width. A character that may not begin
+// a line takes the one before it down with it, so nothing hangs past the right margin.
 QStringList wrap(const QString& paragraph, const QFontMetrics& fm) {
     QStringList lines;
     QString line;
     for (QChar c : paragraph) {
-        if (!line.isEmpty() && fm.horizontalAdvance(line + c) > kTextWidth && !noLineStart(c)) {
+        if (!line.isEmpty() && fm.horizontalAdvance(line + c) > kTextWidth) {
+            QString carried;
+            if (noLineStart(c)) {
+                do {
+                    carried.prepend(line.back());
+                    line.chop(1);
+                } while (line.size() > 1 && noLineStart(carried.front()));
+            }
             lines << line;
-            line.clear();
+            line = carried;
         }
         line += c;
     }
@@ -62,6 +72,13 @@ int main(int argc, char** argv) {
 
     QStringList lines;
     for (const QString& paragraph : text.split('\n')) lines << wrap(paragraph.trimmed(), fm);
+    std::printf("%lld lines, the widest %d of %d pixels\n", static_cast<long long>(lines.size()),
+                [&] {
+                    int w = 0;
+                    for (const auto& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+                    return w;
+                }(),
+                kTextWidth);
     if (kTop + lines.size() * kLineHeight > kHeight) {
         std::fprintf(stderr, "%lld lines do not fit the picture\n",
                      static_cast<long long>(lines.size()));
