@@ -56,8 +56,10 @@ class Encoder : public InputSink {
                 break;
             case Input::Kind::Text:
                 put(Name, static_cast<int>(std::min<std::size_t>(in.text.size(), 255)), 0);
-                bytes.insert(bytes.end(), in.text.begin(),
-                             in.text.begin() + std::min<std::size_t>(in.text.size(), 255));
+                bytes.insert(
+                    bytes.end(), in.text.begin(),
+                    in.text.begin() +
+                        std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(in.text.size()), 255));
                 break;
             case Input::Kind::LostKeyboard:
                 put(LoseKeyboard);
@@ -151,7 +153,7 @@ const Scenario kScenarios[] = {
      [](HeadlessDesktop& d, Game& g, testing::Pilot&) {
          join(d, g, "");
          d.click(g.mission.Command1);
-         d.advance(64 * 10);
+         d.advance(640);  // ten seconds
      }},
     {"a-sinking",
      [](HeadlessDesktop& d, Game& g, testing::Pilot& p) {

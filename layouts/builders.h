@@ -1,111 +1,108 @@
 #pragma once
 
-// Small constructors that keep the layout tables readable: one line an element.
+// Rows of the layout tables. Each row names its fields, so a reader sees which number is which,
+// and says in a few words what the element is for:
+//
+//   label({.name = "Label8", .role = "altitude readout", .box = {1440, 120, 1095, 375},
+//          .caption = "0", .look = kNumber, .tab = 11})
 
 #include <string>
 
 #include "layouts/colours.h"
-#include "platform/element.h"
+#include "platform/form.h"
 
 namespace skyvane::layout {
 
 using namespace colours;
 
+// Left, top, width and height in twips, relative to the container.
 struct Box {
-    int left, top, width, height;
+    int left = 0, top = 0, width = 0, height = 0;
 };
 
-inline ElementSpec place(ElementKind kind, std::string name, std::string container, Box b) {
-    ElementSpec e;
-    e.kind = kind;
-    e.name = std::move(name);
-    e.container = std::move(container);
-    e.left = b.left;
-    e.top = b.top;
-    e.width = b.width;
-    e.height = b.height;
-    return e;
-}
-
+// Labels of the game are yellow on black unless their row says otherwise.
 struct LabelLook {
     Colour fore = kYellow;
     Colour back = kBlack;
-    FontSpec font = {};
+    FontSpec font = {};  // no face: the window's default font
     bool border = false;
     Align align = Align::Left;
     bool opaque = true;
 };
 
-inline ElementSpec label(std::string name, std::string container, Box b, std::string caption,
-                         LabelLook look, int tab) {
-    auto e = place(ElementKind::Label, std::move(name), std::move(container), b);
-    e.caption = std::move(caption);
-    e.foreColour = look.fore;
-    e.backColour = look.back;
-    e.font = look.font;
-    e.border = look.border;
-    e.align = look.align;
-    e.opaque = look.opaque;
-    e.tabIndex = tab;  // kept as laid out; only buttons and text boxes take the focus
-    return e;
-}
-
-inline ElementSpec image(std::string name, std::string container, Box b, std::string picture,
-                         bool stretch) {
-    auto e = place(ElementKind::Image, std::move(name), std::move(container), b);
-    e.picture = std::move(picture);
-    e.stretch = stretch;
-    return e;
-}
-
-struct ShapeLook {
-    ShapeKind kind = ShapeKind::Rectangle;
-    Fill fill = Fill::Transparent;
-    Colour back = kBlack;  // interior of an opaque shape
-    Colour fillColour = kBlack;
-    Colour border = kBlack;
-    int borderWidth = 1;
+struct LabelRow {
+    const char* name;
+    const char* role;
+    const char* in = "";  // the frame that holds it; empty: the window
+    Box box;
+    const char* caption = "";
+    LabelLook look = {};
+    int tab = -1;  // kept as laid out; only buttons and text boxes take the focus
 };
 
-inline ElementSpec shape(std::string name, std::string container, Box b, ShapeLook look) {
-    auto e = place(ElementKind::Shape, std::move(name), std::move(container), b);
-    e.shape = look.kind;
-    e.fill = look.fill;
-    e.backColour = look.back;
-    e.fillColour = look.fillColour;
-    e.borderColour = look.border;
-    e.borderWidth = look.borderWidth;
-    return e;
-}
+struct ImageRow {
+    const char* name;
+    const char* role;
+    const char* in = "";
+    Box box;
+    const char* picture = "";  // none
+    bool stretch = true;
+};
 
-inline ElementSpec frame(std::string name, Box b, Colour background, int tab) {
-    auto e = place(ElementKind::Frame, std::move(name), {}, b);
-    e.backColour = background;
-    e.tabIndex = tab;
-    return e;
-}
+struct ShapeRow {
+    const char* name;
+    const char* role;
+    const char* in = "";
+    Box box;
+    ShapeStyle look = {};
+};
 
-inline ElementSpec button(std::string name, Box b, std::string caption, int tab) {
-    auto e = place(ElementKind::Button, std::move(name), {}, b);
-    e.caption = std::move(caption);
-    e.tabIndex = tab;
-    return e;
-}
+struct FrameRow {
+    const char* name;
+    const char* role;
+    Box box;
+    Colour background = kBlack;
+    int tab = -1;
+};
 
-inline ElementSpec textBox(std::string name, Box b, int tab) {
-    auto e = place(ElementKind::TextBox, std::move(name), {}, b);
-    e.foreColour = kWindowText;
-    e.backColour = kWhite;
-    e.tabIndex = tab;
-    return e;
-}
+struct ButtonRow {
+    const char* name;
+    const char* role;
+    Box box;
+    const char* caption;
+    int tab;
+};
 
-inline ElementSpec timer(std::string name, int interval) {
-    ElementSpec e;
-    e.kind = ElementKind::Timer;
-    e.name = std::move(name);
-    e.interval = interval;
-    return e;
-}
+struct TextBoxRow {
+    const char* name;
+    const char* role;
+    Box box;
+    int tab;
+};
+
+struct TimerRow {
+    const char* name;
+    const char* role;
+    int interval;  // milliseconds, as stored
+};
+
+struct WindowRow {
+    const char* name;
+    const char* caption;
+    int width, height;  // of the client area, in twips
+    BorderStyle border;
+    bool minButton = false, maxButton = false;
+    StartPosition start = StartPosition::CentreScreen;
+    const char* icon;
+};
+
+ElementSpec label(const LabelRow& row);
+ElementSpec image(const ImageRow& row);
+ElementSpec shape(const ShapeRow& row);
+ElementSpec frame(const FrameRow& row);
+ElementSpec button(const ButtonRow& row);
+ElementSpec textBox(const TextBoxRow& row);
+ElementSpec timer(const TimerRow& row);
+FormSpec window(const WindowRow& row);
 
 }  // namespace skyvane::layout

@@ -1,3 +1,7 @@
+// The mission screen: the instrument panel along the top, the message line, the side view and
+// the map, the key help, three buttons, the timers, and a store of pictures and spare labels
+// below the visible area. Within each container the first row is drawn in front.
+
 #include "layouts/builders.h"
 #include "layouts/layouts.h"
 
@@ -7,116 +11,373 @@ using namespace layout;
 
 namespace {
 
-const FontSpec kNumber{kPGothic, 14.25, false};
-const FontSpec kCaption{kGothic, 14.25, false};
-const FontSpec kMessage{kPGothic, 9.75, true};
+const FontSpec kNumberFont{kPGothic, 14.25, false};
+const FontSpec kCaptionFont{kGothic, 14.25, false};
+const FontSpec kMessageFont{kPGothic, 9.75, true};
 
-const LabelLook kCaptionLook{kYellow, kBlack, kCaption};
-const LabelLook kNumberLook{kYellow, kBlack, kNumber, true, Align::Right};
-const LabelLook kPlainLook{kYellow, kBlack};
-const LabelLook kSpareLook{kWindowText, kButtonFace, {}, false, Align::Right};
+const LabelLook kCaption{.font = kCaptionFont};
+const LabelLook kNumber{.font = kNumberFont, .border = true, .align = Align::Right};
+const LabelLook kUnit{};
+const LabelLook kSpare{.fore = kWindowText, .back = kButtonFace, .align = Align::Right};
 
 FormSpec build() {
-    FormSpec f;
-    f.name = "Form1";
-    f.caption = "SV";
-    f.clientWidth = 9225;
-    f.clientHeight = 6000;
-    f.border = BorderStyle::FixedSingle;
-    f.minButton = true;
-    f.maxButton = false;
-    f.background = kBlack;
-    f.start = StartPosition::CentreScreen;
-    f.icon = pictures::SideLeft;
+    FormSpec f = window({.name = "Form1",
+                         .caption = "SV",
+                         .width = 9225,
+                         .height = 6000,
+                         .border = BorderStyle::FixedSingle,
+                         .minButton = true,
+                         .icon = pictures::SideLeft});
+    f.elements = {
+        // ---- The map, seen from above ----
+        image({.name = "Image11",
+               .role = "sinking mark, empty until the helicopter sinks",
+               .in = "Frame1",
+               .box = {720, 720, 240, 240}}),
+        image({.name = "Image9",
+               .role = "explosion on the map",
+               .in = "Frame1",
+               .box = {3840, 0, 495, 495},
+               .picture = pictures::ExplosionMap}),
+        image({.name = "Image3",
+               .role = "the helicopter on the map",
+               .in = "Frame1",
+               .box = {3600, 2400, 480, 480},
+               .picture = pictures::TopLeft}),
+        shape({.name = "Shape5",
+               .role = "base mark, the ○ of the orders",
+               .in = "Frame1",
+               .box = {3600, 2400, 375, 375},
+               .look = {.kind = ShapeKind::Circle,
+                        .fill = Fill::Opaque,
+                        .back = kGrey,
+                        .border = kWhite,
+                        .borderWidth = 4}}),
+        shape({.name = "Shape6",
+               .role = "base pad under the base mark",
+               .in = "Frame1",
+               .box = {3520, 2330, 500, 500},
+               .look = {.kind = ShapeKind::RoundedRectangle,
+                        .fill = Fill::Opaque,
+                        .back = kGrey,
+                        .border = kDarkGrey}}),
+        image({.name = "Image7",
+               .role = "off-map pointer at the left edge",
+               .in = "Frame1",
+               .box = {0, 1200, 375, 375},
+               .picture = pictures::ArrowLeft}),
+        image({.name = "Image6",
+               .role = "off-map pointer at the right edge",
+               .in = "Frame1",
+               .box = {3960, 1200, 375, 375},
+               .picture = pictures::ArrowRight}),
+        image({.name = "Image5",
+               .role = "off-map pointer at the bottom edge",
+               .in = "Frame1",
+               .box = {2040, 2520, 375, 375},
+               .picture = pictures::ArrowDown}),
+        image({.name = "Image4",
+               .role = "off-map pointer at the top edge",
+               .in = "Frame1",
+               .box = {2040, 0, 375, 375},
+               .picture = pictures::ArrowUp}),
+        shape({.name = "Shape1",
+               .role = "target mark, the □ of the orders",
+               .in = "Frame1",
+               .box = {600, 1200, 375, 375},
+               .look = {.kind = ShapeKind::RoundedRectangle,
+                        .fill = Fill::Solid,
+                        .back = kOrange,
+                        .fillColour = kOrange,
+                        .border = kLightOrange,
+                        .borderWidth = 3}}),
 
-    auto& e = f.elements;
-    // The map, front to back.
-    e.push_back(image("Image11", "Frame1", {720, 720, 240, 240}, "", true));
-    e.push_back(image("Image9", "Frame1", {3840, 0, 495, 495}, pictures::ExplosionMap, true));
-    e.push_back(image("Image3", "Frame1", {3600, 2400, 480, 480}, pictures::TopLeft, true));
-    e.push_back(shape("Shape5", "Frame1", {3600, 2400, 375, 375},
-                      {ShapeKind::Circle, Fill::Opaque, kGrey, kBlack, kWhite, 4}));
-    e.push_back(shape("Shape6", "Frame1", {3520, 2330, 500, 500},
-                      {ShapeKind::RoundedRectangle, Fill::Opaque, kGrey, kBlack, kDarkGrey, 1}));
-    e.push_back(image("Image7", "Frame1", {0, 1200, 375, 375}, pictures::ArrowLeft, true));
-    e.push_back(image("Image6", "Frame1", {3960, 1200, 375, 375}, pictures::ArrowRight, true));
-    e.push_back(image("Image5", "Frame1", {2040, 2520, 375, 375}, pictures::ArrowDown, true));
-    e.push_back(image("Image4", "Frame1", {2040, 0, 375, 375}, pictures::ArrowUp, true));
-    e.push_back(shape("Shape1", "Frame1", {600, 1200, 375, 375},
-                      {ShapeKind::RoundedRectangle, Fill::Solid, 33023, 33023, 8438015, 3}));
+        // ---- The side view ----
+        image({.name = "Image8",
+               .role = "explosion in the side view",
+               .in = "Frame2",
+               .box = {4080, 2520, 480, 480},
+               .picture = pictures::ExplosionSide,
+               .stretch = false}),
+        shape({.name = "Shape7",
+               .role = "base pad in the side view",
+               .in = "Frame2",
+               .box = {3600, 2840, 375, 60},
+               .look = {.fill = Fill::Opaque, .back = kGrey, .border = kDarkGrey}}),
+        shape({.name = "Shape3",
+               .role = "blue ground line along the side view's bottom",
+               .in = "Frame2",
+               .box = {0, 2880, 4335, 15},
+               .look = {.border = kBlue}}),
+        image({.name = "Image2",
+               .role = "the helicopter in the side view",
+               .in = "Frame2",
+               .box = {3600, 2350, 480, 480},
+               .picture = pictures::SideLeft}),
+        shape({.name = "Shape2",
+               .role = "target pad in the side view",
+               .in = "Frame2",
+               .box = {600, 2835, 375, 45},
+               .look = {.kind = ShapeKind::RoundedRectangle,
+                        .fill = Fill::Opaque,
+                        .back = kRed,
+                        .border = kDarkOrange}}),
 
-    // The side view, front to back.
-    e.push_back(image("Image8", "Frame2", {4080, 2520, 480, 480}, pictures::ExplosionSide, false));
-    e.push_back(shape("Shape7", "Frame2", {3600, 2840, 375, 60},
-                      {ShapeKind::Rectangle, Fill::Opaque, kGrey, kBlack, kDarkGrey, 1}));
-    e.push_back(shape("Shape3", "Frame2", {0, 2880, 4335, 15},
-                      {ShapeKind::Rectangle, Fill::Transparent, kBlack, kBlack, kBlue, 1}));
-    e.push_back(image("Image2", "Frame2", {3600, 2350, 480, 480}, pictures::SideLeft, true));
-    e.push_back(shape("Shape2", "Frame2", {600, 2835, 375, 45},
-                      {ShapeKind::RoundedRectangle, Fill::Opaque, kRed, kBlack, 16576, 1}));
+        // ---- The window, front to back ----
+        label({.name = "Label24",
+               .role = "unit of the on-board count: people",
+               .box = {7080, 720, 375, 255},
+               .caption = "人",
+               .look = kUnit,
+               .tab = 28}),
+        label({.name = "Label23",
+               .role = "people-on-board readout",
+               .box = {6480, 600, 495, 375},
+               .caption = "0",
+               .look = kNumber,
+               .tab = 27}),
+        label({.name = "Label22",
+               .role = "caption of the on-board readout",
+               .box = {5880, 600, 615, 375},
+               .caption = "搭乗",
+               .look = kCaption,
+               .tab = 26}),
+        image({.name = "Image23",
+               .role = "right-arrow lamp of the key indicator",
+               .box = {8400, 480, 255, 255},
+               .picture = pictures::ArrowRight}),
+        image({.name = "Image22",
+               .role = "left-arrow lamp of the key indicator",
+               .box = {7680, 480, 255, 255},
+               .picture = pictures::ArrowLeft}),
+        image({.name = "Image21",
+               .role = "down-arrow lamp of the key indicator",
+               .box = {8040, 840, 255, 255},
+               .picture = pictures::ArrowDown}),
+        image({.name = "Image20",
+               .role = "up-arrow lamp, over the gap in the indicator's heading",
+               .box = {8040, 120, 255, 255},
+               .picture = pictures::ArrowUp}),
+        label({.name = "Label21",
+               .role = "heading of the key indicator: power, steering",
+               .box = {7680, 120, 1095, 255},
+               .caption = "出力　　操舵",
+               .look = kUnit,
+               .tab = 25}),
+        shape({.name = "Shape8",
+               .role = "power lamp: red while lift is on",
+               .box = {7980, 400, 375, 375},
+               .look = {.kind = ShapeKind::Circle,
+                        .fill = Fill::Solid,
+                        .fillColour = kDarkRed,
+                        .border = kDarkGrey,
+                        .borderWidth = 3}}),
+        label({.name = "Label20",
+               .role = "unit of the rescued count: people",
+               .box = {5280, 720, 375, 255},
+               .caption = "人",
+               .look = kUnit,
+               .tab = 24}),
+        label({.name = "Label18",
+               .role = "rescued-count readout",
+               .box = {4320, 600, 855, 375},
+               .caption = "0",
+               .look = kNumber,
+               .tab = 23}),
+        label({.name = "Label17",
+               .role = "caption of the rescued count",
+               .box = {3120, 600, 1215, 375},
+               .caption = "救助人数",
+               .look = kCaption,
+               .tab = 22}),
+        image({.name = "Image19",
+               .role = "hidden store of the map's Up picture",
+               .box = {4080, 8160, 375, 375},
+               .picture = pictures::TopUp}),
+        image({.name = "Image18",
+               .role = "hidden store of the map's Down picture",
+               .box = {3600, 8160, 375, 375},
+               .picture = pictures::TopDown}),
+        image({.name = "Image17",
+               .role = "hidden store of the map's Right picture",
+               .box = {3120, 8160, 375, 375},
+               .picture = pictures::TopRight}),
+        image({.name = "Image16",
+               .role = "hidden store of the map's Left picture",
+               .box = {2640, 8160, 375, 375},
+               .picture = pictures::TopLeft}),
+        image({.name = "Image15",
+               .role = "hidden store of the side view's Up picture (rear)",
+               .box = {2040, 8160, 375, 375},
+               .picture = pictures::Rear}),
+        image({.name = "Image14",
+               .role = "hidden store of the side view's Down picture (front)",
+               .box = {1560, 8160, 375, 375},
+               .picture = pictures::Front}),
+        image({.name = "Image13",
+               .role = "hidden store of the side view's Right picture",
+               .box = {1080, 8160, 375, 375},
+               .picture = pictures::SideRight}),
+        image({.name = "Image12",
+               .role = "hidden store of the side view's Left picture",
+               .box = {600, 8160, 375, 375},
+               .picture = pictures::SideLeft}),
+        image({.name = "Image10",
+               .role = "hidden store of the sinking mark's red cross",
+               .box = {1440, 6600, 360, 360},
+               .picture = pictures::RedCross}),
+        label({.name = "Label19",
+               .role = "unit of the fuel readout: litres",
+               .box = {2640, 720, 375, 255},
+               .caption = "㍑",
+               .look = kUnit,
+               .tab = 20}),
+        label({.name = "Label16",
+               .role = "fuel readout",
+               .box = {1440, 600, 1095, 375},
+               .caption = "0",
+               .look = kNumber,
+               .tab = 19}),
+        label({.name = "Label15",
+               .role = "caption of the fuel readout",
+               .box = {240, 600, 1215, 375},
+               .caption = "燃　　料",
+               .look = kCaption,
+               .tab = 18}),
+        label({.name = "Label14",
+               .role = "unit of the vertical speed: km/h",
+               .box = {5280, 240, 495, 255},
+               .caption = "km/h",
+               .look = kUnit,
+               .tab = 17}),
+        label({.name = "Label13",
+               .role = "unit of the altitude: metres",
+               .box = {2640, 240, 255, 255},
+               .caption = "m",
+               .look = kUnit,
+               .tab = 16}),
+        label({.name = "Label12",
+               .role = "title over the side view",
+               .box = {1320, 1800, 2055, 255},
+               .caption = "高度図（側面からの視点）",
+               .look = {.fore = kBlue},
+               .tab = 15}),
+        label({.name = "Label11",
+               .role = "title over the map",
+               .box = {6000, 1800, 1935, 255},
+               .caption = "位置図（上からの視点）",
+               .look = {.fore = kBlue},
+               .tab = 14}),
+        label({.name = "Label10",
+               .role = "key help under the views",
+               .box = {1560, 5040, 5655, 255},
+               .caption = "キー操作　＝　上昇　：　Ｓｈｉｆｔキー　　　　　　　方位　：　←↑↓→キー",
+               .look = {.fore = kRed},
+               .tab = 13}),
+        label({.name = "Label5",
+               .role = "vertical-speed readout",
+               .box = {4320, 120, 855, 375},
+               .caption = "0",
+               .look = kNumber,
+               .tab = 6}),
+        label({.name = "Label6",
+               .role = "caption of the vertical speed",
+               .box = {3120, 120, 1215, 375},
+               .caption = "昇降速度",
+               .look = kCaption,
+               .tab = 9}),
+        label({.name = "Label8",
+               .role = "altitude readout",
+               .box = {1440, 120, 1095, 375},
+               .caption = "0",
+               .look = kNumber,
+               .tab = 11}),
+        label({.name = "Label7",
+               .role = "caption of the altitude",
+               .box = {240, 120, 1215, 375},
+               .caption = "高　　度",
+               .look = kCaption,
+               .tab = 10}),
+        label({.name = "Label9",
+               .role = "message line: orders, outcomes and the fuel warning (ENPTY!)",
+               .box = {120, 1200, 9015, 495},
+               .look = {.font = kMessageFont, .border = true, .align = Align::Centre},
+               .tab = 12}),
+        label({.name = "Label4",
+               .role = "spare label below the visible area, unused",
+               .box = {4680, 7440, 495, 255},
+               .caption = "0",
+               .look = kSpare,
+               .tab = 5}),
+        label({.name = "Label3",
+               .role = "hidden readout of KeyZ",
+               .box = {1800, 7440, 375, 255},
+               .caption = "0",
+               .look = kSpare,
+               .tab = 4}),
+        label({.name = "Label2",
+               .role = "hidden readout of KeyX",
+               .box = {1320, 6960, 375, 255},
+               .caption = "0",
+               .look = kSpare,
+               .tab = 3}),
+        label({.name = "Label1",
+               .role = "hidden readout of KeyY",
+               .box = {4680, 7080, 495, 255},
+               .caption = "0",
+               .look = kSpare,
+               .tab = 2}),
+        image({.name = "Image1",
+               .role = "warning sign below the visible area, unused",
+               .box = {1320, 7320, 375, 375},
+               .picture = pictures::WarningSign}),
+        shape({.name = "Shape4",
+               .role = "grey outline of the instrument panel",
+               .box = {120, 0, 9015, 1095},
+               .look = {.border = kGrey}}),
 
-    // The window, front to back.
-    e.push_back(label("Label24", "", {7080, 720, 375, 255}, "人", kPlainLook, 28));
-    e.push_back(label("Label23", "", {6480, 600, 495, 375}, "0", kNumberLook, 27));
-    e.push_back(label("Label22", "", {5880, 600, 615, 375}, "搭乗", kCaptionLook, 26));
-    e.push_back(image("Image23", "", {8400, 480, 255, 255}, pictures::ArrowRight, true));
-    e.push_back(image("Image22", "", {7680, 480, 255, 255}, pictures::ArrowLeft, true));
-    e.push_back(image("Image21", "", {8040, 840, 255, 255}, pictures::ArrowDown, true));
-    e.push_back(image("Image20", "", {8040, 120, 255, 255}, pictures::ArrowUp, true));
-    e.push_back(label("Label21", "", {7680, 120, 1095, 255}, "出力　　操舵", kPlainLook, 25));
-    e.push_back(shape("Shape8", "", {7980, 400, 375, 375},
-                      {ShapeKind::Circle, Fill::Solid, kBlack, 64, kDarkGrey, 3}));
-    e.push_back(label("Label20", "", {5280, 720, 375, 255}, "人", kPlainLook, 24));
-    e.push_back(label("Label18", "", {4320, 600, 855, 375}, "0", kNumberLook, 23));
-    e.push_back(label("Label17", "", {3120, 600, 1215, 375}, "救助人数", kCaptionLook, 22));
-    e.push_back(image("Image19", "", {4080, 8160, 375, 375}, pictures::TopUp, true));
-    e.push_back(image("Image18", "", {3600, 8160, 375, 375}, pictures::TopDown, true));
-    e.push_back(image("Image17", "", {3120, 8160, 375, 375}, pictures::TopRight, true));
-    e.push_back(image("Image16", "", {2640, 8160, 375, 375}, pictures::TopLeft, true));
-    e.push_back(image("Image15", "", {2040, 8160, 375, 375}, pictures::Rear, true));
-    e.push_back(image("Image14", "", {1560, 8160, 375, 375}, pictures::Front, true));
-    e.push_back(image("Image13", "", {1080, 8160, 375, 375}, pictures::SideRight, true));
-    e.push_back(image("Image12", "", {600, 8160, 375, 375}, pictures::SideLeft, true));
-    e.push_back(image("Image10", "", {1440, 6600, 360, 360}, pictures::RedCross, true));
-    e.push_back(label("Label19", "", {2640, 720, 375, 255}, "㍑", kPlainLook, 20));
-    e.push_back(label("Label16", "", {1440, 600, 1095, 375}, "0", kNumberLook, 19));
-    e.push_back(label("Label15", "", {240, 600, 1215, 375}, "燃　　料", kCaptionLook, 18));
-    e.push_back(label("Label14", "", {5280, 240, 495, 255}, "km/h", kPlainLook, 17));
-    e.push_back(label("Label13", "", {2640, 240, 255, 255}, "m", kPlainLook, 16));
-    e.push_back(label("Label12", "", {1320, 1800, 2055, 255}, "高度図（側面からの視点）",
-                      {kBlue, kBlack}, 15));
-    e.push_back(label("Label11", "", {6000, 1800, 1935, 255}, "位置図（上からの視点）",
-                      {kBlue, kBlack}, 14));
-    e.push_back(label("Label10", "", {1560, 5040, 5655, 255},
-                      "キー操作　＝　上昇　：　Ｓｈｉｆｔキー　　　　　　　方位　：　←↑↓→キー",
-                      {kRed, kBlack}, 13));
-    e.push_back(label("Label5", "", {4320, 120, 855, 375}, "0", kNumberLook, 6));
-    e.push_back(label("Label6", "", {3120, 120, 1215, 375}, "昇降速度", kCaptionLook, 9));
-    e.push_back(label("Label8", "", {1440, 120, 1095, 375}, "0", kNumberLook, 11));
-    e.push_back(label("Label7", "", {240, 120, 1215, 375}, "高　　度", kCaptionLook, 10));
-    e.push_back(label("Label9", "", {120, 1200, 9015, 495}, "",
-                      {kYellow, kBlack, kMessage, true, Align::Centre}, 12));
-    e.push_back(label("Label4", "", {4680, 7440, 495, 255}, "0", kSpareLook, 5));
-    e.push_back(label("Label3", "", {1800, 7440, 375, 255}, "0", kSpareLook, 4));
-    e.push_back(label("Label2", "", {1320, 6960, 375, 255}, "0", kSpareLook, 3));
-    e.push_back(label("Label1", "", {4680, 7080, 495, 255}, "0", kSpareLook, 2));
-    e.push_back(image("Image1", "", {1320, 7320, 375, 375}, pictures::WarningSign, true));
-    e.push_back(shape("Shape4", "", {120, 0, 9015, 1095},
-                      {ShapeKind::Rectangle, Fill::Transparent, kBlack, kBlack, kGrey, 1}));
+        // ---- Windows of their own, above everything drawn on the window ----
+        frame({.name = "Frame2",
+               .role = "side view: horizontal position and height",
+               .box = {120, 2040, 4335, 2895},
+               .background = kPaleCyan,
+               .tab = 1}),
+        frame({.name = "Frame1",
+               .role = "map seen from above: horizontal position and depth",
+               .box = {4800, 2040, 4355, 2895},
+               .background = kLightViolet,
+               .tab = 0}),
+        button({.name = "Command1",
+                .role = "GO: a trip out from the base",
+                .box = {3960, 5400, 1335, 375},
+                .caption = "ＧＯ",
+                .tab = 7}),
+        button({.name = "Command3",
+                .role = "BACK: the trip back, on the same spot as GO",
+                .box = {3960, 5400, 1335, 375},
+                .caption = "ＢＡＣＫ",
+                .tab = 21}),
+        button({.name = "Command2",
+                .role = "close: leave the mission",
+                .box = {6600, 5400, 975, 375},
+                .caption = "閉じる",
+                .tab = 8}),
 
-    // Windows of their own, above everything drawn on the window.
-    e.push_back(frame("Frame2", {120, 2040, 4335, 2895}, 16777152, 1));
-    e.push_back(frame("Frame1", {4800, 2040, 4355, 2895}, 16744576, 0));
-    e.push_back(button("Command1", {3960, 5400, 1335, 375}, "ＧＯ", 7));
-    e.push_back(button("Command3", {3960, 5400, 1335, 375}, "ＢＡＣＫ", 21));
-    e.push_back(button("Command2", {6600, 5400, 975, 375}, "閉じる", 8));
-
-    e.push_back(timer("Timer1", 10));
-    e.push_back(timer("Timer3", 10));
-    e.push_back(timer("Timer5", 10));
-    e.push_back(timer("Timer6", 10));
-    e.push_back(timer("Timer7", 1000));
-    e.push_back(timer("Timer2", 190));
+        timer({.name = "Timer1",
+               .role = "motion tick: all three axes, sprites, pointers",
+               .interval = 10}),
+        timer({.name = "Timer3",
+               .role = "vertical-speed tick: lift or gravity, altitude",
+               .interval = 10}),
+        timer({.name = "Timer5",
+               .role = "landing tick: touch-down, crash, sinking, rescue",
+               .interval = 10}),
+        timer({.name = "Timer6", .role = "fuel tick: the countdown", .interval = 10}),
+        timer({.name = "Timer7",
+               .role = "fuel warning tick: ENPTY! on the message line",
+               .interval = 1000}),
+        timer({.name = "Timer2", .role = "no handler", .interval = 190}),
+    };
     return f;
 }
 

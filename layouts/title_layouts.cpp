@@ -1,3 +1,6 @@
+// The two small windows around the mission: the title screen, where the title blinks over the
+// scrolling prologue and the pilot types a name, and the closing screen that thanks the pilot.
+
 #include "layouts/builders.h"
 #include "layouts/layouts.h"
 
@@ -10,56 +13,97 @@ namespace {
 const FontSpec kTitleFont{kMincho, 26.25, true};
 
 FormSpec buildTitle() {
-    FormSpec f;
-    f.name = "Form2";
-    f.caption = "SV（災害救助シュミレーション）";
-    f.clientWidth = 6015;
-    f.clientHeight = 2130;
-    f.border = BorderStyle::FixedSingle;
-    f.minButton = false;
-    f.maxButton = false;
-    f.background = kBlack;
-    f.start = StartPosition::CentreScreen;
-    f.icon = pictures::SideLeft;
-
-    auto& e = f.elements;
-    e.push_back(textBox("Text1", {1920, 1320, 3015, 270}, 4));
-    e.push_back(timer("Timer2", 0));
-    e.push_back(frame("Frame1", {120, 120, 5775, 1095}, kBlack, 2));
-    e.push_back(label("Label2", "Frame1", {840, 240, 3855, 615}, "Skyvane",
-                      {4194304, kBlack, kTitleFont, false, Align::Centre, false}, 3));
-    e.push_back(image("Image1", "Frame1", {120, 1800, 5445, 6045}, pictures::Prologue, false));
-    e.push_back(timer("Timer1", 500));
-    e.push_back(button("Command2", {3240, 1680, 1695, 375}, "いなかに帰る", 1));
-    e.push_back(button("Command1", {1080, 1680, 1695, 375}, "ミッションに参加する", 0));
-    e.push_back(label("Label1", "", {1320, 1400, 615, 255}, "NAME", {kYellow, kBlack}, 5));
+    FormSpec f = window({.name = "Form2",
+                         .caption = "SV（災害救助シュミレーション）",
+                         .width = 6015,
+                         .height = 2130,
+                         .border = BorderStyle::FixedSingle,
+                         .icon = pictures::SideLeft});
+    f.elements = {
+        textBox({.name = "Text1",
+                 .role = "the pilot's name, of any length",
+                 .box = {1920, 1320, 3015, 270},
+                 .tab = 4}),
+        timer({.name = "Timer2", .role = "scroll tick of the prologue", .interval = 0}),
+        frame({.name = "Frame1",
+               .role = "viewing window of the title and the prologue",
+               .box = {120, 120, 5775, 1095},
+               .background = kBlack,
+               .tab = 2}),
+        label({.name = "Label2",
+               .role = "the game's title, blinking between two blues",
+               .in = "Frame1",
+               .box = {840, 240, 3855, 615},
+               .caption = "Skyvane",
+               .look = {.fore = kNavy, .font = kTitleFont, .align = Align::Centre, .opaque = false},
+               .tab = 3}),
+        image({.name = "Image1",
+               .role = "the prologue, scrolled up through the frame",
+               .in = "Frame1",
+               .box = {120, 1800, 5445, 6045},
+               .picture = pictures::Prologue,
+               .stretch = false}),
+        timer({.name = "Timer1", .role = "blink tick of the title", .interval = 500}),
+        button({.name = "Command2",
+                .role = "go home: decline and end the game",
+                .box = {3240, 1680, 1695, 375},
+                .caption = "いなかに帰る",
+                .tab = 1}),
+        button({.name = "Command1",
+                .role = "join the mission",
+                .box = {1080, 1680, 1695, 375},
+                .caption = "ミッションに参加する",
+                .tab = 0}),
+        label({.name = "Label1",
+               .role = "caption of the name box",
+               .box = {1320, 1400, 615, 255},
+               .caption = "NAME",
+               .tab = 5}),
+    };
     return f;
 }
 
 FormSpec buildClosing() {
-    FormSpec f;
-    f.name = "Form3";
-    f.caption = "SV";
-    f.clientWidth = 4680;
-    f.clientHeight = 3195;
-    f.border = BorderStyle::Sizable;
-    f.minButton = true;
-    f.maxButton = true;
-    f.background = kBlack;
-    f.start = StartPosition::WindowsDefault;
-    f.icon = pictures::SideRight;
-
-    auto& e = f.elements;
-    e.push_back(button("Command1", {1560, 2520, 1455, 375}, "閉じる", 4));
-    e.push_back(label("Label4", "", {1560, 1920, 1095, 255}, "Label4", {kYellow, kBlack}, 3));
-    e.push_back(label("Label3", "", {600, 1920, 855, 255}, "ありがとう", {kYellow, kBlack}, 2));
-    e.push_back(label("Label1", "", {600, 960, 3855, 855},
-                      "君の勇気と操縦技術により、今回の災害被害は最小限にとどめられた。\r\n"
-                      "君の名前はこの国の歴史に残り、人々は、君のことを永遠に忘れないことだろう・・"
-                      "\r\n\r",
-                      {kYellow, kBlack}, 1));
-    e.push_back(label("Label2", "", {360, 240, 3855, 615}, "Skyvane",
-                      {kBlue, kBlack, kTitleFont, false, Align::Centre, false}, 0));
+    FormSpec f = window({.name = "Form3",
+                         .caption = "SV",
+                         .width = 4680,
+                         .height = 3195,
+                         .border = BorderStyle::Sizable,
+                         .minButton = true,
+                         .maxButton = true,
+                         .start = StartPosition::WindowsDefault,
+                         .icon = pictures::SideRight});
+    f.elements = {
+        button({.name = "Command1",
+                .role = "close: the end of the game",
+                .box = {1560, 2520, 1455, 375},
+                .caption = "閉じる",
+                .tab = 4}),
+        label({.name = "Label4",
+               .role = "the pilot's name, read when the screen loads",
+               .box = {1560, 1920, 1095, 255},
+               .caption = "Label4",
+               .tab = 3}),
+        label({.name = "Label3",
+               .role = "thanks, left of the name",
+               .box = {600, 1920, 855, 255},
+               .caption = "ありがとう",
+               .tab = 2}),
+        label({.name = "Label1",
+               .role = "the tribute to the pilot, two lines",
+               .box = {600, 960, 3855, 855},
+               .caption =
+                   "君の勇気と操縦技術により、今回の災害被害は最小限にとどめられた。\r\n"
+                   "君の名前はこの国の歴史に残り、人々は、君のことを永遠に忘れないことだろう・・"
+                   "\r\n\r",
+               .tab = 1}),
+        label({.name = "Label2",
+               .role = "the game's title",
+               .box = {360, 240, 3855, 615},
+               .caption = "Skyvane",
+               .look = {.fore = kBlue, .font = kTitleFont, .align = Align::Centre, .opaque = false},
+               .tab = 0}),
+    };
     return f;
 }
 

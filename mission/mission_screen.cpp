@@ -206,57 +206,49 @@ void MissionScreen::startLeg(bool outbound) {
 
 // ---- Flight ----
 
+namespace {
+
+// One axis moves by its direction times its speed; a direction of neither 1 nor -1 leaves it.
+void step(std::int16_t& position, std::int16_t direction, std::int16_t speed) {
+    if (direction == 1) {
+        position = sat(position + speed);
+    } else if (direction == -1) {
+        position = sat(position - speed);
+    }
+}
+
+// Thrust points the axis at the held arrow and adds one; at 101 it is skipped altogether, so
+// the opposite arrow cannot turn a helicopter that fast.
+void thrust(std::int16_t& direction, std::int16_t& speed, std::int16_t key) {
+    if (speed > 100 || (key != 1 && key != -1)) return;
+    direction = key;
+    speed = static_cast<std::int16_t>(speed + 1);
+}
+
+// Braking stops at -1 to -3, so an idle axis creeps backwards; the game was tuned with it.
+void brake(std::int16_t& speed, std::int16_t key) {
+    if (speed >= 0 && key == 0) speed = static_cast<std::int16_t>(speed - 3);
+}
+
+}  // namespace
+
 void MissionScreen::Timer1_Timer() {
     // The side view takes the horizontal position from before this tick's step.
     Image2.setLeft(HeliX);
-    if (DirY == 1) {
-        HeliY = sat(HeliY + SpeedY);
-    } else if (DirY == -1) {
-        HeliY = sat(HeliY - SpeedY);
-    }
+    step(HeliY, DirY, SpeedY);
     Image2.setTop(HeliY);
-
-    if (DirX == 1) {
-        HeliX = sat(HeliX + SpeedX);
-    } else if (DirX == -1) {
-        HeliX = sat(HeliX - SpeedX);
-    }
+    step(HeliX, DirX, SpeedX);
     Image6.setVisible(HeliX > 4200);
     Image7.setVisible(HeliX < -100);
-
-    if (DirZ == 1) {
-        HeliZ = sat(HeliZ + SpeedZ);
-    } else if (DirZ == -1) {
-        HeliZ = sat(HeliZ - SpeedZ);
-    }
+    step(HeliZ, DirZ, SpeedZ);
     Image4.setVisible(HeliZ < -100);
     Image5.setVisible(HeliZ > 2800);
-
     Image3.setLeft(HeliX);
     Image3.setTop(HeliZ);
-
-    // Thrust points the axis at the held arrow; at 101 it is skipped altogether.
-    if (SpeedX <= 100) {
-        if (KeyX == 1) {
-            DirX = 1;
-            SpeedX = static_cast<std::int16_t>(SpeedX + 1);
-        } else if (KeyX == -1) {
-            DirX = -1;
-            SpeedX = static_cast<std::int16_t>(SpeedX + 1);
-        }
-    }
-    if (SpeedZ <= 100) {
-        if (KeyZ == 1) {
-            DirZ = 1;
-            SpeedZ = static_cast<std::int16_t>(SpeedZ + 1);
-        } else if (KeyZ == -1) {
-            DirZ = -1;
-            SpeedZ = static_cast<std::int16_t>(SpeedZ + 1);
-        }
-    }
-    // Braking stops at -1 to -3, so an idle axis creeps backwards; the game was tuned with it.
-    if (SpeedX >= 0 && KeyX == 0) SpeedX = static_cast<std::int16_t>(SpeedX - 3);
-    if (SpeedZ >= 0 && KeyZ == 0) SpeedZ = static_cast<std::int16_t>(SpeedZ - 3);
+    thrust(DirX, SpeedX, KeyX);
+    thrust(DirZ, SpeedZ, KeyZ);
+    brake(SpeedX, KeyX);
+    brake(SpeedZ, KeyZ);
 }
 
 void MissionScreen::Timer3_Timer() {

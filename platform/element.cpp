@@ -57,8 +57,8 @@ void Label::setBackColour(Colour c) {
 void Label::reset() {
     Control::reset();
     caption_ = design().caption;
-    fore_ = design().foreColour;
-    back_ = design().backColour;
+    fore_ = design().label.fore;
+    back_ = design().label.back;
 }
 
 void Image::setPicture(Picture p) {
@@ -80,7 +80,7 @@ void Shape::setFillColour(Colour c) {
 
 void Shape::reset() {
     Control::reset();
-    fill_ = design().fillColour;
+    fill_ = design().shape.fillColour;
 }
 
 bool Focusable::hasFocus() const {

@@ -29,6 +29,26 @@ struct FontSpec {
     bool bold = false;
 };
 
+// How a label is drawn.
+struct LabelStyle {
+    Colour fore = 0;
+    Colour back = 0;
+    FontSpec font = {};  // no face: the window's default font
+    bool border = false;
+    Align align = Align::Left;
+    bool opaque = true;  // else what lies behind shows through
+};
+
+// How a shape is drawn.
+struct ShapeStyle {
+    ShapeKind kind = ShapeKind::Rectangle;
+    Fill fill = Fill::Transparent;
+    Colour back = 0;  // interior of an opaque shape
+    Colour fillColour = 0;
+    Colour border = 0;
+    int borderWidth = 1;  // pixels, drawn inside the bounds
+};
+
 // One element as laid out. Positions and sizes are twips relative to the container.
 struct ElementSpec {
     ElementKind kind = ElementKind::Label;
@@ -40,21 +60,13 @@ struct ElementSpec {
     int width = 0;
     int height = 0;
     std::string caption;  // label and button caption, text box text
-    Colour foreColour = 0;
-    Colour backColour = 0;
-    bool opaque = true;  // label background
-    bool border = false;
-    Align align = Align::Left;
-    FontSpec font;
+    LabelStyle label;
     std::string picture;  // resource path, empty for none
     bool stretch = false;
-    ShapeKind shape = ShapeKind::Rectangle;
-    Fill fill = Fill::Transparent;
-    Colour fillColour = 0;
-    Colour borderColour = 0;
-    int borderWidth = 1;  // pixels
-    int tabIndex = -1;    // -1: takes no focus
-    int interval = 0;     // timer, milliseconds
+    ShapeStyle shape;
+    Colour background = 0;  // of a frame
+    int tabIndex = -1;      // -1: takes no focus
+    int interval = 0;       // timer, milliseconds
 };
 
 enum class Property {

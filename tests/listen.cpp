@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
         loud += r > skyvane::testing::kLoud;
         peak = std::max(peak, r);
     }
-    std::printf("loud=%.2f peak=%.4f\n", rms.empty() ? 0.0 : double(loud) / rms.size(), peak);
+    std::printf("loud=%.2f peak=%.4f\n", rms.empty() ? 0.0 : loud / static_cast<double>(rms.size()),
+                peak);
     return 0;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "layouts/colours.h"
+#include "mission/flight_rules.h"
 #include "tests/game_fixture.h"
 
 namespace skyvane {
@@ -12,9 +14,7 @@ namespace {
 using testing::GameFixture;
 using namespace mission_text;
 
-constexpr Colour kYellow = 65535;
-constexpr Colour kRed = 255;
-constexpr Colour kBlack = 0;
+using namespace colours;
 
 class Mission : public GameFixture {
   protected:
@@ -346,40 +346,61 @@ TEST_F(Mission, HeldShiftLosesLiftAtTheNextRepeatWhenTheTankRunsDry) {
 
 enum class Outcome { None, PickUp, Delivery, Crash, Sink, CrashThenSink };
 
+// The lines and zones are the game's own numbers, and the landing rules judge by them.
+TEST(FlightRules, TheLinesAndZonesAreTheGamesOwn) {
+    EXPECT_EQ(flight::kGroundLine, 2350);
+    EXPECT_EQ(flight::kSeaLine, 2600);
+    const struct {
+        flight::Zone zone;
+        int left, right, top, bottom;
+    } zones[] = {{flight::kTargetZone, 480, 720, 1000, 1300},
+                 {flight::kBaseZone, 3480, 3700, 2200, 2520}};
+    for (const auto& z : zones) {
+        EXPECT_EQ(z.zone.left, z.left);
+        EXPECT_EQ(z.zone.right, z.right);
+        EXPECT_EQ(z.zone.top, z.top);
+        EXPECT_EQ(z.zone.bottom, z.bottom);
+    }
+}
+
 TEST_F(Mission, TouchDownsAreJudgedAtTheLinesAndZoneEdges) {
+    constexpr auto T = flight::kTargetZone;
+    constexpr auto B = flight::kBaseZone;
+    constexpr auto G = flight::kGroundLine;
+    constexpr auto S = flight::kSeaLine;
     const struct {
         const char* name;
         std::int16_t outbound, x, z, y, speed;
         Outcome outcome;
     } cases[] = {
-        {"target at 20", -1, 600, 1150, 2351, 20, Outcome::PickUp},
-        {"target at 21", -1, 600, 1150, 2351, 21, Outcome::Crash},
-        {"target at -20", -1, 600, 1150, 2351, -20, Outcome::PickUp},
-        {"target at -21: the gauge reads 21", -1, 600, 1150, 2351, -21, Outcome::Crash},
-        {"on the landing line", -1, 600, 1150, 2350, 60, Outcome::None},
-        {"target x 481", -1, 481, 1150, 2400, 5, Outcome::PickUp},
-        {"target x 480", -1, 480, 1150, 2400, 5, Outcome::None},
-        {"target x 719", -1, 719, 1150, 2400, 5, Outcome::PickUp},
-        {"target x 720", -1, 720, 1150, 2400, 5, Outcome::None},
-        {"target z 1001", -1, 600, 1001, 2400, 5, Outcome::PickUp},
-        {"target z 1000", -1, 600, 1000, 2400, 5, Outcome::None},
-        {"target z 1299", -1, 600, 1299, 2400, 5, Outcome::PickUp},
-        {"target z 1300", -1, 600, 1300, 2400, 5, Outcome::None},
+        {"target at 20", -1, 600, 1150, G + 1, 20, Outcome::PickUp},
+        {"target at 21", -1, 600, 1150, G + 1, 21, Outcome::Crash},
+        {"target at -20", -1, 600, 1150, G + 1, -20, Outcome::PickUp},
+        {"target at -21: the gauge reads 21", -1, 600, 1150, G + 1, -21, Outcome::Crash},
+        {"on the landing line", -1, 600, 1150, G, 60, Outcome::None},
+        {"target, left edge inside", -1, T.left + 1, 1150, 2400, 5, Outcome::PickUp},
+        {"target, left edge", -1, T.left, 1150, 2400, 5, Outcome::None},
+        {"target, right edge inside", -1, T.right - 1, 1150, 2400, 5, Outcome::PickUp},
+        {"target, right edge", -1, T.right, 1150, 2400, 5, Outcome::None},
+        {"target, top edge inside", -1, 600, T.top + 1, 2400, 5, Outcome::PickUp},
+        {"target, top edge", -1, 600, T.top, 2400, 5, Outcome::None},
+        {"target, bottom edge inside", -1, 600, T.bottom - 1, 2400, 5, Outcome::PickUp},
+        {"target, bottom edge", -1, 600, T.bottom, 2400, 5, Outcome::None},
         {"base while outbound", -1, 3590, 2360, 2400, 5, Outcome::None},
-        {"base at 20", 0, 3590, 2360, 2351, 20, Outcome::Delivery},
-        {"base at 21", 0, 3590, 2360, 2351, 21, Outcome::Crash},
-        {"base x 3481", 0, 3481, 2360, 2400, 5, Outcome::Delivery},
-        {"base x 3480", 0, 3480, 2360, 2400, 5, Outcome::None},
-        {"base x 3699", 0, 3699, 2360, 2400, 5, Outcome::Delivery},
-        {"base x 3700", 0, 3700, 2360, 2400, 5, Outcome::None},
-        {"base z 2201", 0, 3590, 2201, 2400, 5, Outcome::Delivery},
-        {"base z 2200", 0, 3590, 2200, 2400, 5, Outcome::None},
-        {"base z 2519", 0, 3590, 2519, 2400, 5, Outcome::Delivery},
-        {"base z 2520", 0, 3590, 2520, 2400, 5, Outcome::None},
+        {"base at 20", 0, 3590, 2360, G + 1, 20, Outcome::Delivery},
+        {"base at 21", 0, 3590, 2360, G + 1, 21, Outcome::Crash},
+        {"base, left edge inside", 0, B.left + 1, 2360, 2400, 5, Outcome::Delivery},
+        {"base, left edge", 0, B.left, 2360, 2400, 5, Outcome::None},
+        {"base, right edge inside", 0, B.right - 1, 2360, 2400, 5, Outcome::Delivery},
+        {"base, right edge", 0, B.right, 2360, 2400, 5, Outcome::None},
+        {"base, top edge inside", 0, 3590, B.top + 1, 2400, 5, Outcome::Delivery},
+        {"base, top edge", 0, 3590, B.top, 2400, 5, Outcome::None},
+        {"base, bottom edge inside", 0, 3590, B.bottom - 1, 2400, 5, Outcome::Delivery},
+        {"base, bottom edge", 0, 3590, B.bottom, 2400, 5, Outcome::None},
         {"target while returning", 0, 600, 1150, 2400, 5, Outcome::None},
         {"a fast climb below the line", -1, 2000, 2000, 2400, -30, Outcome::Crash},
-        {"the sea line", -1, 2000, 2000, 2600, 5, Outcome::None},
-        {"below the sea line", -1, 2000, 2000, 2601, 5, Outcome::Sink},
+        {"the sea line", -1, 2000, 2000, S, 5, Outcome::None},
+        {"below the sea line", -1, 2000, 2000, S + 1, 5, Outcome::Sink},
         {"fast and below the sea line", 0, 2000, 2000, 2700, 40, Outcome::CrashThenSink},
     };
     for (const auto& c : cases) {
@@ -544,7 +565,7 @@ TEST_F(Mission, TheFirstFuelTickOfAFlightReads999AndTheWarningStartsAt99) {
     for (Timer* t : {&m.Timer1, &m.Timer3, &m.Timer5}) t->setEnabled(false);
     desktop.advance(2);
     EXPECT_EQ(m.Label16.caption(), "999");
-    desktop.advance(2 * 899);
+    desktop.advance(1798);  // 899 fuel ticks
     EXPECT_EQ(m.Fuel, 100);
     EXPECT_EQ(m.Label9.caption(), kGoOrder);
     desktop.advance(2);

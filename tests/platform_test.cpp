@@ -20,10 +20,14 @@ FormSpec testSpec() {
     f.clientWidth = 3000;
     f.clientHeight = 3000;
     f.elements = {
-        button("Ok", {0, 0, 900, 375}, "OK", 1),
-        button("Cancel", {1000, 0, 900, 375}, "Cancel", 0),
-        timer("A", 10),
-        timer("B", 10),
+        button({.name = "Ok", .role = "", .box = {0, 0, 900, 375}, .caption = "OK", .tab = 1}),
+        button({.name = "Cancel",
+                .role = "",
+                .box = {1000, 0, 900, 375},
+                .caption = "Cancel",
+                .tab = 0}),
+        timer({.name = "A", .role = "", .interval = 10}),
+        timer({.name = "B", .role = "", .interval = 10}),
     };
     return f;
 }

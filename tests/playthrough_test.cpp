@@ -68,7 +68,7 @@ TEST_P(Playthrough, LettingGoAfterTakeOffCrashes) {
     join("");
     EXPECT_EQ(game.title.Text1.text(), "名無し");
     go();
-    desktop.advance(64 * 10);
+    desktop.advance(640);  // ten seconds
     EXPECT_EQ(m.Label9.caption(), "爆発炎上中！！　昇降速度が速すぎました！");
     EXPECT_EQ(m.focus(), &m.Command2);
     EXPECT_EQ(sound.playing(), std::optional<std::string>("BAKU.wav"));

@@ -72,13 +72,14 @@ int main(int argc, char** argv) {
 
     QStringList lines;
     for (const QString& paragraph : text.split('\n')) lines << wrap(paragraph.trimmed(), fm);
-    std::printf("%lld lines, the widest %d of %d pixels\n", static_cast<long long>(lines.size()),
-                [&] {
-                    int w = 0;
-                    for (const auto& l : lines) w = std::max(w, fm.horizontalAdvance(l));
-                    return w;
-                }(),
-                kTextWidth);
+    std::printf(
+        "%lld lines, the widest %d of %d pixels\n", static_cast<long long>(lines.size()),
+        [&] {
+            int w = 0;
+            for (const auto& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+            return w;
+        }(),
+        kTextWidth);
     if (kTop + lines.size() * kLineHeight > kHeight) {
         std::fprintf(stderr, "%lld lines do not fit the picture\n",
                      static_cast<long long>(lines.size()));

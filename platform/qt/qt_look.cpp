@@ -71,7 +71,8 @@ QString boxText(const std::string& text, const QFont& font, const QRect& screenA
     const int lineWidth = std::max(120, screenArea.width() / 2);
     const int rows = std::max(2, (screenArea.height() - 160) / std::max(1, fm.lineSpacing()));
     QStringList lines = displayText(text).split(QChar('\n'));
-    const int budget = lineWidth * std::max(1, rows / std::max<int>(1, lines.size()));
+    const int count = static_cast<int>(std::min<qsizetype>(lines.size(), 1000));
+    const int budget = lineWidth * std::max(1, rows / std::max(1, count));
     for (QString& line : lines) {
         if (fm.horizontalAdvance(line) > budget)
             line = fm.elidedText(line, Qt::ElideMiddle, budget);

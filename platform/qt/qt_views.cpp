@@ -34,12 +34,12 @@ QPixmap pixmapFor(const std::string& resource) {
 // ---- Labels ----
 
 LabelView::LabelView(Label& label, QWidget* parent) : ElementView(label, parent), label_(label) {
-    setFont(look::font(label.design().font));
+    setFont(look::font(label.design().label.font));
 }
 
 void LabelView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const auto& design = label_.design();
+    const auto& design = label_.design().label;
     QRect inner = rect();
     if (design.opaque) p.fillRect(inner, look::colour(label_.backColour()));
     if (design.border) {
@@ -95,16 +95,16 @@ void ImageView::paintEvent(QPaintEvent*) {
 ShapeView::ShapeView(Shape& shape, QWidget* parent) : ElementView(shape, parent), shape_(shape) {}
 
 void ShapeView::paintEvent(QPaintEvent*) {
-    const auto& design = shape_.design();
+    const auto& design = shape_.design().shape;
     const int bw = std::max(1, design.borderWidth);
     QRectF outerRect(rect());
-    if (design.shape == ShapeKind::Circle) {
+    if (design.kind == ShapeKind::Circle) {
         const double d = std::min(width(), height());
         outerRect = QRectF((width() - d) / 2, (height() - d) / 2, d, d);
     }
     const QRectF innerRect = outerRect.adjusted(bw, bw, -bw, -bw);
     QPainterPath outer, inner;
-    switch (design.shape) {
+    switch (design.kind) {
         case ShapeKind::Rectangle:
             outer.addRect(outerRect);
             if (innerRect.isValid()) inner.addRect(innerRect);
@@ -123,10 +123,10 @@ void ShapeView::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (design.fill == Fill::Opaque) p.fillPath(inner, look::colour(design.backColour));
+    if (design.fill == Fill::Opaque) p.fillPath(inner, look::colour(design.back));
     if (design.fill == Fill::Solid) p.fillPath(inner, look::colour(shape_.fillColour()));
     // The border lies inside the bounds.
-    p.fillPath(outer.subtracted(inner), look::colour(design.borderColour));
+    p.fillPath(outer.subtracted(inner), look::colour(design.border));
 }
 
 // ---- The window ----
@@ -179,9 +179,11 @@ void FormWindow::build() {
         if (e->kind() == ElementKind::Frame) {
             auto* w = new QWidget(this);
             QPalette pal = w->palette();
-            pal.setColor(QPalette::Window, look::colour(e->design().backColour));
+            pal.setColor(QPalette::Window, look::colour(e->design().background));
             w->setPalette(pal);
             w->setAutoFillBackground(true);
+            w->setObjectName(QString::fromStdString(e->name()));
+            w->setAccessibleDescription(QString::fromStdString(e->design().role));
             widgets_[e.get()] = w;
             containers[e->name()] = w;
         }
@@ -228,7 +230,12 @@ void FormWindow::build() {
             case ElementKind::Timer:
                 break;
         }
-        if (w) widgets_[e.get()] = w;
+        if (w) {
+            // Named as the game names it, and described by its role, for accessibility tools.
+            w->setObjectName(QString::fromStdString(e->name()));
+            w->setAccessibleDescription(QString::fromStdString(e->design().role));
+            widgets_[e.get()] = w;
+        }
     }
     // Stacking: within a container the first element listed is in front, and frames, buttons
     // and the text box lie above everything drawn.

@@ -162,7 +162,9 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
         if (it != s.chunks.end()) return it->second;
         Mix_Chunk* chunk = nullptr;
         for (const auto& folder : s.folders) {
-            const std::string path = folder.empty() ? name : folder + "/" + name;
+            std::string path = folder;
+            if (!path.empty()) path += '/';
+            path += name;
             if (!entryExists(path)) continue;
             // The first one found is the one meant, even if it cannot be played.
             auto bytes = readRegularFile(path, kMaxWaveFileBytes);

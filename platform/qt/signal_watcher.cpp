@@ -60,7 +60,7 @@ SignalWatcher::~SignalWatcher() {
 
 void SignalWatcher::readPipe() {
 #if defined(Q_OS_UNIX)
-    char number = 0;
+    unsigned char number = 0;
     while (::read(pipeFds[0], &number, 1) == 1) {
         if (caught_) continue;
         caught_ = number;

@@ -1,0 +1,90 @@
+#include "layouts/builders.h"
+
+namespace skyvane::layout {
+
+namespace {
+
+ElementSpec place(ElementKind kind, const char* name, const char* role, const char* in,
+                  const Box& b) {
+    ElementSpec e;
+    e.kind = kind;
+    e.name = name;
+    e.role = role;
+    e.container = in;
+    e.left = b.left;
+    e.top = b.top;
+    e.width = b.width;
+    e.height = b.height;
+    return e;
+}
+
+}  // namespace
+
+ElementSpec label(const LabelRow& row) {
+    auto e = place(ElementKind::Label, row.name, row.role, row.in, row.box);
+    e.caption = row.caption;
+    const LabelLook& l = row.look;
+    e.label = {l.fore, l.back, l.font, l.border, l.align, l.opaque};
+    e.tabIndex = row.tab;
+    return e;
+}
+
+ElementSpec image(const ImageRow& row) {
+    auto e = place(ElementKind::Image, row.name, row.role, row.in, row.box);
+    e.picture = row.picture;
+    e.stretch = row.stretch;
+    return e;
+}
+
+ElementSpec shape(const ShapeRow& row) {
+    auto e = place(ElementKind::Shape, row.name, row.role, row.in, row.box);
+    e.shape = row.look;
+    return e;
+}
+
+ElementSpec frame(const FrameRow& row) {
+    auto e = place(ElementKind::Frame, row.name, row.role, "", row.box);
+    e.background = row.background;
+    e.tabIndex = row.tab;
+    return e;
+}
+
+ElementSpec button(const ButtonRow& row) {
+    auto e = place(ElementKind::Button, row.name, row.role, "", row.box);
+    e.caption = row.caption;
+    e.tabIndex = row.tab;
+    return e;
+}
+
+// The text box keeps the system's colours.
+ElementSpec textBox(const TextBoxRow& row) {
+    auto e = place(ElementKind::TextBox, row.name, row.role, "", row.box);
+    e.tabIndex = row.tab;
+    return e;
+}
+
+ElementSpec timer(const TimerRow& row) {
+    ElementSpec e;
+    e.kind = ElementKind::Timer;
+    e.name = row.name;
+    e.role = row.role;
+    e.interval = row.interval;
+    return e;
+}
+
+FormSpec window(const WindowRow& row) {
+    FormSpec f;
+    f.name = row.name;
+    f.caption = row.caption;
+    f.clientWidth = row.width;
+    f.clientHeight = row.height;
+    f.border = row.border;
+    f.minButton = row.minButton;
+    f.maxButton = row.maxButton;
+    f.background = kBlack;
+    f.start = row.start;
+    f.icon = row.icon;
+    return f;
+}
+
+}  // namespace skyvane::layout
