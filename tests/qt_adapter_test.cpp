@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QSet>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -427,6 +428,87 @@ TEST(QtLook, WindowsAreCentredFrameAndAllAndKeptOnSmallScreens) {
     for (const auto& c : cases)
         EXPECT_EQ(qtlook::framePosition(c.screen, c.frame), c.at)
             << c.screen.width() << "x" << c.screen.height();
+}
+
+// ---- High dpi: run with QT_SCALE_FACTOR=2 (test.sh does) ----
+
+// The window at 2x and drawn again at 1x: every pixel of the 1x drawing is a 2x2 block of the
+// same colour in the 2x one, except where text is drawn anew at the larger size.
+struct Scaled {
+    double match;  // share of 1x pixels whose 2x block is the same colour
+    QImage at1, at2;
+};
+
+Scaled compareScales(QWidget& window) {
+    Scaled s;
+    s.at2 = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    s.at1 = QImage(window.size(), QImage::Format_RGB32);
+    s.at1.setDevicePixelRatio(1);
+    window.render(&s.at1);
+    int same = 0, all = 0;
+    for (int y = 0; y < s.at1.height(); ++y)
+        for (int x = 0; x < s.at1.width(); ++x) {
+            const QRgb c = s.at1.pixel(x, y);
+            ++all;
+            same += s.at2.pixel(2 * x, 2 * y) == c && s.at2.pixel(2 * x + 1, 2 * y) == c &&
+                    s.at2.pixel(2 * x, 2 * y + 1) == c && s.at2.pixel(2 * x + 1, 2 * y + 1) == c;
+        }
+    s.match = double(same) / all;
+    return s;
+}
+
+TEST_F(QtGame, AtScaleTwoEveryWindowIsTwiceTheSizeSharpAndAligned) {
+    if (qApp->devicePixelRatio() != 2) GTEST_SKIP() << "run with QT_SCALE_FACTOR=2";
+    join("Ace");
+    desktop.invoke([&] { desktop.show(game.closing); });
+    const struct {
+        const char* name;
+        Form* form;
+        QSize size;
+    } screens[] = {{"title", &game.title, {401, 142}},
+                   {"mission", &m, {615, 400}},
+                   {"closing", &game.closing, {312, 213}}};
+    for (const auto& sc : screens) {
+        SCOPED_TRACE(sc.name);
+        FormWindow& w = window(*sc.form);
+        const Scaled s = compareScales(w);
+        EXPECT_EQ(s.at2.size(), sc.size * 2);
+        QDir().mkpath("renders");
+        s.at2.save(QString("renders/%1-at-2x.png").arg(sc.name));
+        // Pictures, shapes, borders and backgrounds are the same pixels, doubled; only the
+        // text, drawn at twice the size rather than enlarged, may differ.
+        EXPECT_GT(s.match, 0.9) << s.match;
+    }
+    // Probe points of the mission screen: the pictures scaled without blurring, the borders
+    // on the same lines.
+    const Scaled s = compareScales(window(m));
+    const struct {
+        const char* what;
+        int x, y;
+    } probes[] = {
+        {"panel outline", 8, 40},
+        {"altitude box border", 96, 20},
+        {"helicopter hub on the map", kMapX + 255, kViewY + 175},
+        {"target mark rim", kMapX + 41, kViewY + 92},
+        {"power lamp rim", 534, 39},
+        {"blue line along the side view's bottom", 100, kViewY + 192},
+    };
+    for (const auto& p : probes) {
+        const QRgb c = s.at1.pixel(p.x, p.y);
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dx = 0; dx < 2; ++dx)
+                EXPECT_EQ(QColor(s.at2.pixel(2 * p.x + dx, 2 * p.y + dy)), QColor(c)) << p.what;
+    }
+    // No blur: over the helicopter and the base marks behind it, the 2x drawing has no colour
+    // that the 1x one lacks; smoothing would mix new ones.
+    QWidget* heli = window(m).widgetFor(m.Image3);
+    const QRect area(heli->mapTo(&window(m), QPoint(0, 0)), heli->size());
+    QSet<QRgb> colours;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) colours.insert(s.at1.pixel(x, y));
+    for (int y = 2 * area.top(); y < 2 * (area.bottom() + 1); ++y)
+        for (int x = 2 * area.left(); x < 2 * (area.right() + 1); ++x)
+            ASSERT_TRUE(colours.contains(s.at2.pixel(x, y))) << "a blended pixel at " << x << "," << y;
 }
 
 TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
