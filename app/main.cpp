@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QIcon>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +30,8 @@
 #include <unistd.h>
 #endif
 
-#ifndef SKYVANE_DATA_DIR
-#define SKYVANE_DATA_DIR ""
+#ifndef SKYVANE_DATA_FROM_BIN
+#define SKYVANE_DATA_FROM_BIN "../share/skyvane"
 #endif
 
 namespace {
@@ -99,9 +98,7 @@ std::string programFolder() {
 // The working directory first, then the installed game's data, then the build tree.
 std::vector<std::string> soundFolders() {
     const std::string here = programFolder();
-    std::vector<std::string> folders{"", here + "/../share/skyvane", here + "/assets"};
-    if (std::strlen(SKYVANE_DATA_DIR) > 0) folders.emplace_back(SKYVANE_DATA_DIR);
-    return folders;
+    return {"", here + "/" + SKYVANE_DATA_FROM_BIN, here + "/assets"};
 }
 
 std::vector<char> defaultWave() {

@@ -216,8 +216,9 @@ std::string encode(const Input& in) {
 }
 
 std::string message(const std::string& file, const Error& error) {
-    return file + (error.line > 0 ? ":" + std::to_string(error.line) : std::string()) + ": " +
-           error.what;
+    std::string m = file;
+    if (error.line > 0) m.append(":").append(std::to_string(error.line));
+    return m.append(": ").append(error.what);
 }
 
 ReadResult read(std::istream& in) {
