@@ -86,7 +86,8 @@ int virtualKey(const QKeyEvent& event) {
     }
 }
 
-QtDesktop::QtDesktop(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
+QtDesktop::QtDesktop(std::function<void()> onEnd)
+    : onEnd_(std::move(onEnd)), tracePace_(!qEnvironmentVariableIsEmpty("SKYVANE_TRACE_PACE")) {
     elapsed_.start();
     pacer_.setSingleShot(true);
     pacer_.setTimerType(Qt::PreciseTimer);
@@ -149,7 +150,13 @@ void QtDesktop::wake() {
     // Armed before the period runs: a handler in it may open a message box, and the grid goes on
     // ticking behind the box.
     arm(std::max(due, period()) + 1, nowNs());
-    if (due > period()) runPeriod();
+    if (due <= period()) return;
+    if (tracePace_) {
+        std::fprintf(stderr, "skyvane: tick %llu %lld\n",
+                     static_cast<unsigned long long>(period() + 1),
+                     static_cast<long long>(elapsed_.nsecsElapsed()));
+    }
+    runPeriod();
 }
 
 void QtDesktop::arm(std::uint64_t period, std::int64_t now) {

@@ -71,6 +71,7 @@ class QtDesktop : public QObject, public DesktopBase {
     bool running_ = false;
     bool dropLate_ = true;
     bool firstFrameTraced_ = false;
+    bool tracePace_ = false;  // SKYVANE_TRACE_PACE: every period's moment on stderr
 };
 
 // The virtual-key code of a Qt key event, or 0 for a key the game has no code for.
