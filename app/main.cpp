@@ -19,6 +19,7 @@
 #include "layouts/layouts.h"
 #include "mission/mission_screen.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_look.h"
 #include "platform/qt/sdl_sound.h"
 #include "platform/qt/signal_watcher.h"
 #include "platform/replay.h"
@@ -139,14 +140,20 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    QApplication::setFont(skyvane::qtlook::font({}));
     QApplication::setWindowIcon(QIcon(skyvane::pictures::SideLeft));
 
-    // The audio opens on a thread of its own: the title screen never waits for it.
+    // The audio opens on a thread of its own, when the mission needs it: the title screen never
+    // waits for it.
     skyvane::SdlSound sound(soundFolders(), defaultWave(),
                             {skyvane::mission_sounds::kRotor, skyvane::mission_sounds::kExplosion});
     skyvane::QtDesktop desktop([&sound] { sound.play(nullptr, skyvane::kSoundSync); });
     skyvane::SignalWatcher watcher([&desktop](int) { desktop.endFromOutside(); });
     skyvane::Game game(desktop, sound);
+    // The title screen is silent: the sound starts when the mission screen first shows.
+    desktop.onShow = [&](skyvane::Form& form) {
+        if (&form == &game.mission) sound.start();
+    };
 
     std::unique_ptr<skyvane::replay::Replayer> replayer;
     std::string outcome;

@@ -78,6 +78,7 @@ class RealSound : public ::testing::Test {
         sound = std::make_unique<SdlSound>(
             std::vector<std::string>{SKYVANE_ASSETS},
             readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
+        sound->start();
         ASSERT_TRUE(sound->waitSettled(std::chrono::seconds(10)));
         ASSERT_TRUE(sound->open());
     }
@@ -172,6 +173,7 @@ TEST_F(RealSound, EveryWaveFormatPlaysItselfAndAnythingElseTheDefault) {
         fs::create_directories(dir);
         c.make((dir / "HERI3.wav").string());
         SdlSound sound({dir.string()}, chime);
+        sound.start();
         ASSERT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
         Recorder rec(sink);
         sound.play("HERI3.wav", kSoundAsync);
@@ -191,6 +193,8 @@ TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {
     setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     {
         SdlSound sound({SKYVANE_ASSETS}, {});
+        EXPECT_EQ(sound.state(), SdlSound::State::Dormant);
+        sound.start();
         EXPECT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
         EXPECT_FALSE(sound.open());
         sound.play("HERI3.wav", kSoundAsync | kSoundLoop);

@@ -187,6 +187,7 @@ void QtDesktop::present(Form& form, bool visible) {
     if (!window) return;
     if (visible) {
         window->showPlaced();
+        if (onShow) onShow(form);
     } else {
         window->hide();
     }
@@ -260,6 +261,10 @@ void QtDesktop::focusChanged(QWidget* now) {
 
 bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    // Every event of the application passes here: the many that are none of ours (paints,
+    // moves, timers) leave at once.
+    if (type != QEvent::WindowDeactivate && type != QEvent::FocusIn && !isPlayerInput(type))
+        return false;
     if (type == QEvent::WindowDeactivate) {
         // Keys held while the window loses the keyboard stop repeating.
         if (dynamic_cast<FormWindow*>(watched)) loseKeyboard();

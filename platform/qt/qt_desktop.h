@@ -47,6 +47,9 @@ class QtDesktop : public QObject, public DesktopBase {
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Told of every form the desktop shows, after it shows.
+    std::function<void(Form&)> onShow;
+
   protected:
     void attach(Form& form) override;
     void detach(Form& form) override;

@@ -1,8 +1,5 @@
 #include "platform/qt/sdl_sound.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/qt/sdl_library.h"
 #include "platform/qt/wave_file.h"
 
 #if defined(__linux__)
@@ -32,9 +30,10 @@ struct SdlSound::Shared {
     unsigned flags = 0;
     bool quit = false;
     bool finished = false;
-    State state = State::Opening;
+    State state = State::Dormant;
 
     // The worker's own.
+    SdlLibrary sdl;
     Mix_Chunk* fallback = nullptr;
     std::map<std::string, Mix_Chunk*> chunks;  // null: could not be loaded
 };
@@ -59,11 +58,17 @@ void quietAlsa() {
 #endif
 }
 
-Mix_Chunk* decode(const std::vector<char>& bytes) {
+Mix_Chunk* decode(const SdlLibrary& sdl, const std::vector<char>& bytes) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX)) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    return rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+    SDL_RWops* rw = sdl.RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return rw ? sdl.LoadWAV_RW(rw, 1) : nullptr;
 }
+
+// The game's waves are 22.05 kHz mono: mixing at that rate and width costs a quarter of CD
+// quality, and the sound server resamples for the device.
+constexpr int kRate = 22050;
+constexpr int kChannels = 1;
+constexpr int kFrames = 1024;  // 46 ms a buffer
 
 }  // namespace
 
@@ -73,6 +78,15 @@ SdlSound::SdlSound(std::vector<std::string> folders, std::vector<char> defaultWa
     shared_->folders = std::move(folders);
     shared_->defaultWave = std::move(defaultWave);
     shared_->preload = std::move(preload);
+}
+
+void SdlSound::start() {
+    if (started_ || shut_) return;
+    started_ = true;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->state = State::Opening;
+    }
     worker_ = std::thread(&SdlSound::run, shared_);
 }
 
@@ -81,6 +95,7 @@ SdlSound::~SdlSound() {
 }
 
 void SdlSound::play(const char* name, unsigned flags) {
+    start();
     {
         std::lock_guard lock(shared_->mutex);
         if (shared_->quit) return;
@@ -94,6 +109,7 @@ void SdlSound::play(const char* name, unsigned flags) {
 bool SdlSound::shutdown(std::chrono::milliseconds grace) {
     if (shut_) return true;
     shut_ = true;
+    if (!started_) return true;
     bool finished = false;
     {
         std::unique_lock lock(shared_->mutex);
@@ -116,8 +132,9 @@ SdlSound::State SdlSound::state() const {
 
 bool SdlSound::waitSettled(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(shared_->mutex);
-    return shared_->settled.wait_for(lock, timeout,
-                                     [&] { return shared_->state != State::Opening; });
+    return shared_->settled.wait_for(lock, timeout, [&] {
+        return shared_->state != State::Opening && shared_->state != State::Dormant;
+    });
 }
 
 void SdlSound::run(const std::shared_ptr<Shared>& shared) {
@@ -136,14 +153,18 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     static std::mutex sdlInUse;
     const std::lock_guard owner(sdlInUse);
 
-    // SDL's own handlers would turn Ctrl+C into an event nobody reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Skyvane");
-    bool opened = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    SdlLibrary& sdl = s.sdl;
+    bool opened = sdl.load();
+    if (opened) {
+        // SDL's own handlers would turn Ctrl+C into an event nobody reads.
+        sdl.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl.SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Skyvane");
+        opened = sdl.InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
     if (opened) {
         quietAlsa();
-        opened = Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0;
-        if (!opened) SDL_Quit();
+        opened = sdl.OpenAudio(kRate, AUDIO_S16SYS, kChannels, kFrames) == 0;
+        if (!opened) sdl.Quit();
     }
     if (!opened) {
         // Silence: requests are taken and forgotten until the end.
@@ -154,8 +175,8 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
         settle(State::Closed, true);
         return;
     }
-    Mix_AllocateChannels(1);
-    s.fallback = decode(s.defaultWave);
+    sdl.AllocateChannels(1);
+    s.fallback = decode(sdl, s.defaultWave);
 
     auto chunkFor = [&](const std::string& name) -> Mix_Chunk* {
         auto it = s.chunks.find(name);
@@ -168,7 +189,7 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
             if (!entryExists(path)) continue;
             // The first one found is the one meant, even if it cannot be played.
             auto bytes = readRegularFile(path, kMaxWaveFileBytes);
-            if (bytes && plausibleWave(*bytes)) chunk = decode(*bytes);
+            if (bytes && plausibleWave(*bytes)) chunk = decode(sdl, *bytes);
             break;
         }
         s.chunks[name] = chunk;
@@ -193,21 +214,21 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
         if (name && !chunk) chunk = s.fallback;
         if (chunk) {
             // Every play is in the background; a synchronous one would stall the game's ticks.
-            Mix_PlayChannel(0, chunk, (flags & kSoundLoop) ? -1 : 0);
+            sdl.PlayChannel(0, chunk, (flags & kSoundLoop) ? -1 : 0);
         } else {
-            Mix_HaltChannel(-1);
+            sdl.HaltChannel(-1);
         }
     }
 
-    Mix_HaltChannel(-1);
+    sdl.HaltChannel(-1);
     for (auto& [name, chunk] : s.chunks)
-        if (chunk) Mix_FreeChunk(chunk);
+        if (chunk) sdl.FreeChunk(chunk);
     s.chunks.clear();
-    if (s.fallback) Mix_FreeChunk(s.fallback);
+    if (s.fallback) sdl.FreeChunk(s.fallback);
     s.fallback = nullptr;
-    Mix_CloseAudio();
+    sdl.CloseAudio();
     // SDL serves only the sound here: all of it goes, its hints included.
-    SDL_Quit();
+    sdl.Quit();
     settle(State::Closed, true);
 }
 

@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# Measures the game against the toolkit's own floor, a bare Qt Widgets window built by the same
+# script, under Xvfb with a window manager, and prints one table with the machine it ran on:
+# start-up to the first painted frame (median of 10, with and without a sound server), peak
+# memory, CPU at the title and in flight, the instructions and time of one period of the game's
+# timers, and the pacing of the real program. Takes about four minutes. Not part of test.sh.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/setup.sh
+skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}" libbenchmark-dev valgrind xvfb openbox xdotool \
+    pulseaudio pulseaudio-utils
+SKYVANE_BUILD_TYPE=Release skyvane_configure build-bench -DSKYVANE_BENCH=ON
+skyvane_build build-bench skyvane bare_window period_instructions period_bench >/dev/null
+
+# Measuring from here on: a figure that cannot be taken shows empty rather than stopping the run.
+set +e
+game="$SKYVANE_ROOT/build-bench/skyvane"
+bare="$SKYVANE_ROOT/build-bench/bench/bare_window"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+now_ns() { date +%s%N; }
+
+# ---- A desktop and a sound server of our own ----
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+openbox >/dev/null 2>&1 &
+pids+=($!)
+export PULSE_RUNTIME_PATH="$work/pulse" XDG_RUNTIME_DIR="$work/pulse"
+mkdir -p "$work/pulse"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+    --load="module-null-sink sink_name=bench" \
+    --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
+    >"$work/pulse/log" 2>&1 &
+pids+=($!)
+server="unix:$work/pulse/native"
+for _ in $(seq 50); do PULSE_SERVER=$server pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+
+# ---- Helpers ----
+median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+launch() {  # PULSE_SERVER COMMAND...  -> $pid
+    local pulse="$1"
+    shift
+    (cd "$work" && exec env PULSE_SERVER="$pulse" SKYVANE_TRACE_STARTUP=1 "$@") \
+        >/dev/null 2>"$work/err" &
+    pid=$!
+}
+stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true; }
+first_frame_ms() {  # PULSE_SERVER COMMAND...
+    local t0
+    t0=$(now_ns)
+    launch "$@"
+    for _ in $(seq 500); do grep -q "first frame" "$work/err" && break; sleep 0.01; done
+    local t1
+    t1=$(sed -n 's/.*first frame \([0-9]*\).*/\1/p' "$work/err" | head -n 1)
+    stop
+    echo $(((t1 - t0) / 1000000))
+}
+startup() { for _ in $(seq 10); do first_frame_ms "$@"; sleep 0.2; done | median; }
+hwm_mib() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status"; }
+cpu_ms() { awk '{ print ($14 + $15) * 1000 / '"$(getconf CLK_TCK)"' }' "/proc/$pid/stat"; }
+cpu_over() {  # SECONDS -> CPU milliseconds of $pid over that time
+    local a b
+    a=$(cpu_ms)
+    sleep "$1"
+    b=$(cpu_ms)
+    echo $((${b%.*} - ${a%.*}))
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), a / b }'; }
+join_and_go() {
+    local w
+    for _ in $(seq 100); do
+        w=$(xdotool search --onlyvisible --class skyvane 2>/dev/null | head -n 1)
+        [ -n "$w" ] && break
+        sleep 0.05
+    done
+    xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w" 2>/dev/null
+    sleep 0.3
+    xdotool key --clearmodifiers Return  # join
+    sleep 1
+    xdotool key --clearmodifiers Return  # GO
+}
+
+echo "Measuring start-up (10 runs each)..." >&2
+start_none=$(startup unix:/nonexistent/socket "$game")
+start_pulse=$(startup "$server" "$game")
+start_bare=$(startup "$server" "$bare")
+
+echo "Measuring the title screen: CPU for 20 s, pacing for 30 s, memory..." >&2
+(cd "$work" && exec env PULSE_SERVER="$server" SKYVANE_TRACE_PACE=1 "$game") \
+    >/dev/null 2>"$work/pace" &
+pid=$!
+sleep 2
+cpu_title=$(cpu_over 20)
+sleep 10
+hwm_title=$(hwm_mib)
+stop
+read -r pace_ratio pace_p99 < <(awk '/ tick / { t[n++] = $4 } END {
+    due = (t[n - 1] - t[0]) / 15625000 + 1
+    for (i = 1; i < n; i++) g[i - 1] = (t[i] - t[i - 1]) / 1e6
+    m = n - 1
+    for (i = 0; i < m; i++) for (j = i + 1; j < m; j++) if (g[j] < g[i]) { x = g[i]; g[i] = g[j]; g[j] = x }
+    printf "%.4f %.2f\n", n / due, g[int(m * 0.99)]
+}' "$work/pace")
+launch "$server" "$bare"
+sleep 2
+hwm_bare=$(hwm_mib)
+stop
+# The title scrolls and blinks: against the bare window ticking at 64 Hz.
+launch "$server" "$bare" --tick
+sleep 2
+cpu_bare=$(cpu_over 20)
+stop
+
+echo "Measuring 20 s of flight with Shift held..." >&2
+launch "$server" "$game"
+join_and_go
+xdotool keydown shift
+sleep 1
+cpu_flight=$(cpu_over 20)
+xdotool keyup shift
+stop
+launch "$server" "$bare" --tick
+sleep 1
+cpu_tick=$(cpu_over 20)
+stop
+
+echo "Measuring memory after a minute of flight (the flight recorded by hand)..." >&2
+# The recording ends the game after 59 s.
+launch "$server" "$game" --replay "$SKYVANE_ROOT/tests/replays/a-flight-recorded-by-hand.replay"
+sleep 57
+hwm_flight=$(hwm_mib)
+stop
+launch "$server" "$bare" --tick
+sleep 57
+hwm_tick=$(hwm_mib)
+stop
+
+echo "Counting the instructions of a period..." >&2
+valgrind --tool=callgrind --callgrind-out-file="$work/cg" \
+    --toggle-collect='skyvane::DesktopBase::runPeriod()' \
+    "$SKYVANE_ROOT/build-bench/bench/period_instructions" 6400 >/dev/null 2>"$work/cg.log"
+instructions=$(awk '/Collected/ { print int($4 / 6400) }' "$work/cg.log")
+period_ns=$("$SKYVANE_ROOT/build-bench/bench/period_bench" --benchmark_filter=PeriodInFlight \
+    --benchmark_format=csv 2>/dev/null | awk -F, '/PeriodInFlight/ { printf "%.0f", $3 }')
+won_ms=$("$SKYVANE_ROOT/build-bench/bench/period_bench" --benchmark_filter=WonMission \
+    --benchmark_format=csv 2>/dev/null | awk -F, '/WonMission/ { printf "%.2f", $3 }')
+
+cpu=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)
+cat <<TABLE
+
+Skyvane against a bare Qt Widgets window, $(date -u +%Y-%m-%d)
+Machine: ${cpu:-unknown CPU}, $(nproc) cores, $(uname -sr); Qt $(pkg-config --modversion Qt6Widgets), Release build, Xvfb with openbox.
+
+| figure | game | bare Qt window | ratio |
+|---|---|---|---|
+| start-up to the first painted frame, no sound server (median of 10) | ${start_none} ms | ${start_bare} ms | $(ratio "$start_none" "$start_bare") |
+| start-up to the first painted frame, PulseAudio running (median of 10) | ${start_pulse} ms | ${start_bare} ms | $(ratio "$start_pulse" "$start_bare") |
+| peak memory (VmHWM) at the title screen | ${hwm_title} MiB | ${hwm_bare} MiB | $(ratio "$hwm_title" "$hwm_bare") |
+| peak memory after a minute of play, the flight recorded by hand (the bare window ticking) | ${hwm_flight} MiB | ${hwm_tick} MiB | $(ratio "$hwm_flight" "$hwm_tick") |
+| CPU over 20 s at the title (the bare window updating a label at 64 Hz) | ${cpu_title} ms | ${cpu_bare} ms | $(ratio "$cpu_title" "$cpu_bare") |
+| CPU over 20 s in flight, Shift held (the bare window updating a label at 64 Hz) | ${cpu_flight} ms | ${cpu_tick} ms | $(ratio "$cpu_flight" "$cpu_tick") |
+| one period of the timers in flight, headless (callgrind) | ${instructions} instructions | | |
+| one period of the timers in flight, headless (Google Benchmark) | ${period_ns} ns | | |
+| a whole won mission replayed headless | ${won_ms} ms | | |
+| pacing at the title over 30 s: periods delivered per period due | ${pace_ratio} | | |
+| pacing: 99th percentile of the gap between ticks (15.625 ms due) | ${pace_p99} ms | | |
+TABLE

@@ -1,0 +1,44 @@
+#include "platform/qt/sdl_library.h"
+
+#if defined(SKYVANE_SDL_DLOPEN)
+#include <dlfcn.h>
+
+#include <type_traits>
+#endif
+
+namespace skyvane {
+
+bool SdlLibrary::load() {
+#if defined(SKYVANE_SDL_DLOPEN)
+    // Kept open for the rest of the run: SDL's own threads live in them.
+    void* sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
+    void* mixer = sdl ? dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW) : nullptr;
+    if (!mixer) return false;
+    auto get = [](void* lib, auto& fn, const char* name) {
+        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+        return fn != nullptr;
+    };
+    return get(sdl, SetHint, "SDL_SetHint") && get(sdl, InitSubSystem, "SDL_InitSubSystem") &&
+           get(sdl, Quit, "SDL_Quit") && get(sdl, RWFromConstMem, "SDL_RWFromConstMem") &&
+           get(mixer, OpenAudio, "Mix_OpenAudio") &&
+           get(mixer, AllocateChannels, "Mix_AllocateChannels") &&
+           get(mixer, LoadWAV_RW, "Mix_LoadWAV_RW") && get(mixer, PlayChannel, "Mix_PlayChannel") &&
+           get(mixer, HaltChannel, "Mix_HaltChannel") && get(mixer, FreeChunk, "Mix_FreeChunk") &&
+           get(mixer, CloseAudio, "Mix_CloseAudio");
+#else
+    SetHint = &SDL_SetHint;
+    InitSubSystem = &SDL_InitSubSystem;
+    Quit = &SDL_Quit;
+    RWFromConstMem = &SDL_RWFromConstMem;
+    OpenAudio = &Mix_OpenAudio;
+    AllocateChannels = &Mix_AllocateChannels;
+    LoadWAV_RW = &Mix_LoadWAV_RW;
+    PlayChannel = &Mix_PlayChannel;
+    HaltChannel = &Mix_HaltChannel;
+    FreeChunk = &Mix_FreeChunk;
+    CloseAudio = &Mix_CloseAudio;
+    return true;
+#endif
+}
+
+}  // namespace skyvane
