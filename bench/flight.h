@@ -5,7 +5,6 @@
 
 #include "platform/headless/headless_desktop.h"
 #include "screens/game.h"
-#include "screens/phase.h"
 
 namespace skyvane::bench {
 
@@ -13,7 +12,7 @@ class Flight {
   public:
     Flight() {
         desktop_.invoke([&] { game_.start(); });
-        desktop_.editText(game_.title.Text1, "Bench");
+        game_.title.Text1.setText("Bench");
         desktop_.click(game_.title.Command1);
         desktop_.click(game_.mission.Command1);
     }
@@ -37,7 +36,7 @@ class Flight {
         }
         desktop_.runPeriod();
     }
-    const char* phase() const { return phaseName(phaseOf(game_, desktop_)); }
+    bool flying() const { return game_.mission.Timer1.enabled(); }
     HeadlessDesktop& desktop() { return desktop_; }
 
   private:

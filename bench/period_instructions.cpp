@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     const long periods = argc > 1 ? std::atol(argv[1]) : 64'000;
     skyvane::bench::Flight flight;
     for (long i = 0; i < periods; ++i) flight.period();
-    std::printf("%ld periods, ended in phase %s\n", periods, flight.phase());
-    return 0;
+    std::printf("%ld periods, %s\n", periods,
+                flight.flying() ? "still flying" : "no longer flying");
+    return flight.flying() ? 0 : 1;
 }

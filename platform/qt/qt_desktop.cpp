@@ -233,11 +233,14 @@ void QtDesktop::painted(const FormWindow& window) {
     if (firstFrameTraced_) return;
     firstFrameTraced_ = true;
     if (qEnvironmentVariableIsEmpty("SKYVANE_TRACE_STARTUP")) return;
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::system_clock::now().time_since_epoch())
-                        .count();
-    std::fprintf(stderr, "skyvane: first frame %lld\n", static_cast<long long>(ns));
-    std::fflush(stderr);
+    // Once the whole window, its elements too, is painted and on its way to the screen.
+    QTimer::singleShot(0, [] {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(stderr, "skyvane: first frame %lld\n", static_cast<long long>(ns));
+        std::fflush(stderr);
+    });
 }
 
 void QtDesktop::quit() {

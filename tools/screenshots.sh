@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots from the real program under Xvfb with a window manager: the
+# title screen, the mission in flight and the closing screen, each window with its frame. The
+# flight and the closing screen come from the recorded winning run in tests/replays.
+# Usage: tools/screenshots.sh [OUTPUT_DIR]   (default: docs/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/setup.sh
+skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}" xvfb openbox xdotool x11-utils imagemagick
+skyvane_configure build
+skyvane_build build skyvane
+out="$(realpath -m "${1:-docs/screenshots}")"
+mkdir -p "$out"
+
+work="$(mktemp -d)"
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb PULSE_SERVER=unix:/nonexistent
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+window_named() {  # PART-OF-TITLE
+    for _ in $(seq 200); do
+        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
+            case "$(xdotool getwindowname "$w")" in *"$1"*) echo "$w" && return 0 ;; esac
+        done
+        sleep 0.05
+    done
+    return 1
+}
+# The window with its frame: the frame is the window manager's parent of the client.
+shoot() {  # WINDOW FILE
+    local frame
+    frame=$(xwininfo -children -id "$1" | awk '/Parent window id/ { print $4 }')
+    import -window "${frame:-$1}" "$2"
+    echo "$2: $(identify -format '%wx%h' "$2")"
+}
+
+# The title, with the prologue partly scrolled in.
+(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane") >/dev/null 2>&1 &
+pids+=($!)
+title=$(window_named "SV（")
+sleep 4
+shoot "$title" "$out/title.png"
+kill "${pids[-1]}"
+
+# The winning run: in flight after a few seconds, then the closing screen at its end.
+(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane" \
+    --replay "$SKYVANE_ROOT/tests/replays/five-trips-and-the-win.replay") >/dev/null 2>&1 &
+pids+=($!)
+mission=$(window_named "パイロット")
+sleep 3.2
+shoot "$mission" "$out/mission.png"
+closing=$(for _ in $(seq 80); do
+    w=$(xdotool search --onlyvisible --class skyvane 2>/dev/null | while read -r w; do
+        [ "$(xdotool getwindowname "$w")" = "SV" ] && echo "$w"; done | head -n 1)
+    [ -n "$w" ] && echo "$w" && break
+    sleep 0.5
+done)
+sleep 0.5
+shoot "$closing" "$out/closing.png"
