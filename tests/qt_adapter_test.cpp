@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <sstream>
+#include <stdexcept>
 
 #include "layouts/layouts.h"
 #include "platform/headless/headless_desktop.h"
@@ -873,6 +874,18 @@ TEST(QtReplays, AFlightRecordedThroughTheAdapterReplaysTheSameHeadless) {
     EXPECT_EQ(replayed.lines.size(), live.lines.size());
     for (std::size_t i = 0; i < std::min(live.lines.size(), replayed.lines.size()); ++i)
         ASSERT_EQ(replayed.lines[i], live.lines[i]) << "line " << i;
+}
+
+// A handler that fails with an exception stops where it failed; the game goes on, and the
+// desktop says so on stderr rather than passing over it in silence.
+TEST_F(QtGame, AFailingHandlerIsReportedAndTheGameGoesOn) {
+    game.title.Timer1.onTimer = [] { throw std::runtime_error("broken tick"); };
+    ::testing::internal::CaptureStderr();
+    for (int i = 1; i <= 32; ++i) advanceTo(i * kPeriodNs);  // the blink tick fails at 32
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("broken tick"), std::string::npos) << said;
+    EXPECT_FALSE(desktop.ended());
+    EXPECT_EQ(game.title.ScrollTop, 1000 - 32 * 5);
 }
 
 // Found by the sanitizer build: a window whose form was unloaded went on touching itself after

@@ -186,6 +186,27 @@ TEST_F(RealSound, EveryWaveFormatPlaysItselfAndAnythingElseTheDefault) {
     fs::remove_all(dir);
 }
 
+// The sound starts on its own thread: a sound asked for before the device is open plays when it
+// opens, unless a later call replaced it.
+TEST_F(RealSound, ASoundAskedForBeforeTheDeviceOpensPlaysWhenItOpensIfStillWanted) {
+    sound.reset();  // the mixer is one device: one player at a time
+    const struct {
+        const char* name;
+        bool stopped;  // a stop follows before the device opens
+    } cases[] = {{"the rotor, still wanted", false}, {"the rotor, then a stop", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder rec(sink);
+        SdlSound early({SKYVANE_ASSETS}, {});
+        EXPECT_EQ(early.state(), SdlSound::State::Dormant);
+        early.play("HERI3.wav", kSoundAsync | kSoundLoop);  // starts the worker
+        if (c.stopped) early.play(nullptr, kSoundSync);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        const auto rms = rec.stop();
+        EXPECT_EQ(firstLoud(rms) >= 0, !c.stopped);
+    }
+}
+
 TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {
     const char* saved = std::getenv("PULSE_SERVER");
     const std::string keep = saved ? saved : "";

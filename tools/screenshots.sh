@@ -44,7 +44,7 @@ shoot() {  # WINDOW FILE
 (cd "$work" && exec "$SKYVANE_ROOT/build/skyvane") >/dev/null 2>&1 &
 pids+=($!)
 title=$(window_named "SV（")
-sleep 4
+sleep 1.7  # the title in its blue phase, the prologue coming in
 shoot "$title" "$out/title.png"
 kill "${pids[-1]}"
 
