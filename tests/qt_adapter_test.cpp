@@ -10,8 +10,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QSet>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -509,7 +509,8 @@ TEST_F(QtGame, AtScaleTwoEveryWindowIsTwiceTheSizeSharpAndAligned) {
         for (int x = area.left(); x <= area.right(); ++x) colours.insert(s.at1.pixel(x, y));
     for (int y = 2 * area.top(); y < 2 * (area.bottom() + 1); ++y)
         for (int x = 2 * area.left(); x < 2 * (area.right() + 1); ++x)
-            ASSERT_TRUE(colours.contains(s.at2.pixel(x, y))) << "a blended pixel at " << x << "," << y;
+            ASSERT_TRUE(colours.contains(s.at2.pixel(x, y)))
+                << "a blended pixel at " << x << "," << y;
 }
 
 TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
