@@ -12,12 +12,6 @@ T* findIn(const Form& form, const std::string& name) {
     return dynamic_cast<T*>(form.find(name));
 }
 
-Form* formNamed(const std::vector<Form*>& forms, const std::string& name) {
-    for (Form* f : forms)
-        if (f->design().name == name) return f;
-    return nullptr;
-}
-
 }  // namespace
 
 // Marks input as coming from a replay, which the lock on the player lets through.

@@ -45,6 +45,12 @@ Form::Form(const FormSpec& design) : spec_(design) {
 
 Form::~Form() = default;
 
+Form* formNamed(const std::vector<Form*>& forms, std::string_view name) {
+    for (Form* f : forms)
+        if (f->design().name == name) return f;
+    return nullptr;
+}
+
 void Form::setCaption(std::string caption) {
     if (caption_ == caption) return;
     caption_ = std::move(caption);

@@ -109,4 +109,7 @@ class Form {
     bool visible_ = false;
 };
 
+// The form of that name among these, or null.
+Form* formNamed(const std::vector<Form*>& forms, std::string_view name);
+
 }  // namespace skyvane

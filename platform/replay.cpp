@@ -290,9 +290,7 @@ std::optional<Error> validate(const ReadResult& replay, const std::vector<Form*>
         const Input& in = replay.inputs[i];
         const int line = i < replay.lines.size() ? replay.lines[i] : 0;
         if (in.form.empty()) continue;
-        const Form* form = nullptr;
-        for (const Form* f : forms)
-            if (f->design().name == in.form) form = f;
+        const Form* form = formNamed(forms, in.form);
         if (!form) return Error{line, "there is no window " + in.form + " in the game"};
         if (in.element.empty()) continue;
         const Element* e = form->find(in.element);

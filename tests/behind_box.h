@@ -55,9 +55,7 @@ inline std::string describe(const BehindBox& in) {
 }
 
 inline Form* formNamed(Game& game, const std::string& name) {
-    for (Form* f : game.forms())
-        if (f->design().name == name) return f;
-    return nullptr;
+    return skyvane::formNamed(game.forms(), name);
 }
 
 // Counts the handlers that only the player can set off.
