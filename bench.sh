@@ -29,21 +29,13 @@ trap cleanup EXIT
 now_ns() { date +%s%N; }
 
 # ---- A desktop and a sound server of our own ----
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
-openbox >/dev/null 2>&1 &
-pids+=($!)
-export PULSE_RUNTIME_PATH="$work/pulse" XDG_RUNTIME_DIR="$work/pulse"
-mkdir -p "$work/pulse"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
-    --load="module-null-sink sink_name=bench" \
-    --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
-    >"$work/pulse/log" 2>&1 &
-pids+=($!)
-server="unix:$work/pulse/native"
-for _ in $(seq 50); do PULSE_SERVER=$server pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+. scripts/desktop.sh
+skyvane_display "$work" 1024x768
+pids+=("${SKYVANE_DISPLAY_PIDS[@]}")
+export QT_QPA_PLATFORM=xcb
+skyvane_sound_server "$work" bench
+pids+=("$SKYVANE_PULSE_PID")
+server="$PULSE_SERVER"
 sleep 1
 
 # ---- Helpers ----
@@ -92,11 +84,7 @@ cpu_over() {  # SECONDS -> CPU milliseconds of $pid over that time
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.2f" : "-"), a / b }'; }
 join_and_go() {
     local w
-    for _ in $(seq 100); do
-        w=$(xdotool search --onlyvisible --class skyvane 2>/dev/null | head -n 1)
-        [ -n "$w" ] && break
-        sleep 0.05
-    done
+    w=$(skyvane_window "SV" 5000)
     xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w" 2>/dev/null
     sleep 0.3
     xdotool key --clearmodifiers Return  # join

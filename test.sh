@@ -17,29 +17,15 @@ CC=clang CXX=clang++ skyvane_configure build-san -DSKYVANE_WERROR=ON -DSKYVANE_S
 skyvane_build build-san
 
 # A private sound server with a null sink, whose monitor the sound tests record.
+. scripts/desktop.sh
 scratch="$(mktemp -d)"
 cleanup() {
-    [ -n "${pulse_pid:-}" ] && kill "$pulse_pid" 2>/dev/null || true
+    [ -n "${SKYVANE_PULSE_PID:-}" ] && kill "$SKYVANE_PULSE_PID" 2>/dev/null || true
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-export PULSE_RUNTIME_PATH="$scratch/pulse" XDG_RUNTIME_DIR="$scratch/pulse" HOME="${HOME:-/root}"
-mkdir -p "$scratch/pulse"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
-    --load="module-null-sink sink_name=skyvane_test rate=44100" \
-    --load="module-native-protocol-unix socket=$scratch/pulse/native auth-anonymous=1" \
-    >"$scratch/pulse/log" 2>&1 &
-pulse_pid=$!
-export PULSE_SERVER="unix:$scratch/pulse/native"
-for _ in $(seq 50); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-done
-if ! pactl info >/dev/null 2>&1; then
-    echo "PulseAudio did not start:" && cat "$scratch/pulse/log"
-    exit 1
-fi
-pactl set-default-sink skyvane_test
+export HOME="${HOME:-/root}"
+skyvane_sound_server "$scratch" skyvane_test
 export SKYVANE_TEST_SINK=skyvane_test
 export QT_QPA_PLATFORM=offscreen
 

@@ -12,11 +12,13 @@ for tool in Xvfb openbox xdotool wmctrl xwininfo xprop pulseaudio pactl parec; d
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
+. "$(dirname "$0")/../scripts/desktop.sh"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
     [ -n "${pulse_pid:-}" ] && kill -CONT "$pulse_pid" 2>/dev/null
     for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    skyvane_stop_display
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,19 +27,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
 now() { date +%s%3N; }
 
-# ---- The sound server ----
-export PULSE_RUNTIME_PATH="$work/pulse" XDG_RUNTIME_DIR="$work/pulse"
-export PULSE_SERVER="unix:$work/pulse/native"
+# ---- The sound server: our own, so that stopping it touches no other test ----
 start_pulse() {
-    mkdir -p "$work/pulse"
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
-        --load="module-null-sink sink_name=hostile rate=44100" \
-        --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
-        >"$work/pulse/log" 2>&1 &
-    pulse_pid=$!
+    skyvane_sound_server "$work" hostile || exit 1
+    pulse_pid=$SKYVANE_PULSE_PID
     pids+=("$pulse_pid")
-    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-    pactl set-default-sink hostile >/dev/null 2>&1 || { echo "PulseAudio did not start"; exit 1; }
 }
 start_pulse
 # The share of the next few seconds that holds sound.
@@ -45,29 +39,11 @@ loudness() { "$listen" hostile "$1" | sed 's/loud=\([0-9.]*\).*/\1/'; }
 silent() { awk -v l="$(loudness 0.6)" 'BEGIN { exit !(l < 0.05) }'; }
 
 # ---- Displays ----
-display_pid=""
-wm_pid=""
 start_display() {  # SIZE [nowm]
-    stop_display
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    display_pid=$!
-    pids+=("$display_pid")
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-    export DISPLAY=":$(cat "$work/display")"
-    : >"$work/display"
-    if [ "${2:-}" != nowm ]; then
-        openbox >/dev/null 2>&1 &
-        wm_pid=$!
-        pids+=("$wm_pid")
-        sleep 0.5
-    fi
+    skyvane_stop_display
+    skyvane_display "$work" "$@"
 }
-stop_display() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
-    [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null && wait "$display_pid" 2>/dev/null
-    wm_pid=""
-    display_pid=""
-}
+stop_display() { skyvane_stop_display; }
 
 # ---- The game ----
 game=""
@@ -80,18 +56,7 @@ launch() {  # launch DIR [VAR=VALUE...] -- starts the game in DIR with the envir
     game=$!
     pids+=("$game")
 }
-# By the title the window manager shows (_NET_WM_NAME): under LANG=C, Qt writes the legacy
-# WM_NAME that `xdotool search --name` reads in the C locale's encoding.
-find_window() {  # NAME TIMEOUT_MS
-    local until=$(($(now) + $2))
-    while [ "$(now)" -lt "$until" ]; do
-        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
-            case "$(xdotool getwindowname "$w" 2>/dev/null)" in *"$1"*) echo "$w" && return 0 ;; esac
-        done
-        sleep 0.05
-    done
-    return 1
-}
+find_window() { skyvane_window "$@"; }  # NAME TIMEOUT_MS
 # Waits for the game to end; its status in $status, the time it took in $took.
 wait_end() {  # TIMEOUT_MS
     local from

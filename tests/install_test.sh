@@ -9,9 +9,10 @@ listen="$(realpath "$2")"
 for tool in Xvfb xdotool desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+. "$(dirname "$0")/../scripts/desktop.sh"
 work="$(mktemp -d)"
 pids=()
-trap 'for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+trap 'for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done; skyvane_stop_display; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
@@ -27,20 +28,13 @@ appstreamcli validate --no-net "$work/prefix/share/metainfo/org.skyvane.Skyvane.
 echo "ok: installed, the launcher entry and the AppStream metadata valid"
 
 [ -n "${SKYVANE_TEST_SINK:-}" ] || { echo "skipped: no test sound server; test.sh starts one"; exit 77; }
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+skyvane_display "$work" 1024x768 nowm
+export QT_QPA_PLATFORM=xcb
 mkdir "$work/empty"
 (cd "$work/empty" && exec "$work/prefix/bin/skyvane") >"$work/out" 2>&1 &
 game=$!
 pids+=("$game")
-for _ in $(seq 100); do
-    title=$(xdotool search --onlyvisible --class skyvane 2>/dev/null | head -n 1)
-    [ -n "$title" ] && break
-    sleep 0.05
-done
-[ -n "$title" ] || fail "the installed game shows no title screen"
+title=$(skyvane_window "SV" 5000) || fail "the installed game shows no title screen"
 xdotool windowfocus --sync "$title"
 sleep 0.3
 xdotool key --clearmodifiers Return  # join, as 名無し

@@ -9,12 +9,11 @@ exe="$(realpath "$1")"
 replays="$(realpath "$2")"
 command -v Xvfb >/dev/null || { echo "skipped: Xvfb is not installed"; exit 77; }
 
+. "$(dirname "$0")/../scripts/desktop.sh"
 work="$(mktemp -d)"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+trap 'skyvane_stop_display; rm -rf "$work"' EXIT
+skyvane_display "$work" 1024x768 nowm
+export QT_QPA_PLATFORM=xcb
 failures=0
 
 for file in "$replays"/*.replay; do

@@ -8,22 +8,18 @@ for tool in Xvfb openbox xdotool wmctrl; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
+. "$(dirname "$0")/../scripts/desktop.sh"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    skyvane_stop_display
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+skyvane_display "$work" 1024x768
 
 # The sound test server, when test.sh runs one, shows whether the rotor plays.
 streams() { pactl list short sink-inputs 2>/dev/null | wc -l; }
@@ -32,15 +28,7 @@ QT_QPA_PLATFORM=xcb "$exe" >"$work/out" 2>&1 &
 game=$!
 pids+=($game)
 
-wait_window() {
-    for _ in $(seq 100); do
-        xdotool search --name "$1" 2>/dev/null | head -n 1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-title=$(wait_window "SV（災害救助シュミレーション）") || fail "no title screen"
+title=$(skyvane_window "SV（災害救助シュミレーション）" 10000) || fail "no title screen"
 xdotool windowactivate --sync "$title" 2>/dev/null || xdotool windowfocus --sync "$title"
 sleep 0.5
 # Focus starts on the join button; the name box is two tabs on.
@@ -50,7 +38,7 @@ xdotool key --clearmodifiers shift+Tab shift+Tab
 sleep 0.2
 xdotool key --clearmodifiers Return
 
-mission=$(wait_window "パイロット") || fail "joining opened no mission screen"
+mission=$(skyvane_window "パイロット" 10000) || fail "joining opened no mission screen"
 name=$(xdotool getwindowname "$mission")
 [ "$name" = "ＳＶ  パイロット　Smoke" ] || fail "mission caption is '$name'"
 echo "mission screen: $name"

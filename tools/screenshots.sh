@@ -12,26 +12,13 @@ skyvane_build build skyvane
 out="$(realpath -m "${1:-docs/screenshots}")"
 mkdir -p "$out"
 
+. scripts/desktop.sh
 work="$(mktemp -d)"
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb PULSE_SERVER=unix:/nonexistent
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-
-window_named() {  # PART-OF-TITLE
-    for _ in $(seq 200); do
-        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
-            case "$(xdotool getwindowname "$w")" in *"$1"*) echo "$w" && return 0 ;; esac
-        done
-        sleep 0.05
-    done
-    return 1
-}
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; skyvane_stop_display; rm -rf "$work"' EXIT
+skyvane_display "$work" 1024x768
+export QT_QPA_PLATFORM=xcb PULSE_SERVER=unix:/nonexistent
+window_named() { skyvane_window "$1" 10000; }
 # The window with its frame: the frame is the window manager's parent of the client.
 shoot() {  # WINDOW FILE
     local frame

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# A private desktop for the scripts that drive the real program: an X display under Xvfb with a
+# window manager, a PulseAudio server with a null sink, and a way to find the game's windows.
+# Sourced by test.sh, bench.sh and the scripts in tests/ and tools/; each stops what it started.
+
+# Starts Xvfb of that size, and openbox unless told not to, and exports DISPLAY. The pids go into
+# SKYVANE_DISPLAY_PIDS.
+skyvane_display() {  # WORK_DIR SIZE [nowm]
+    local fd="$1/display.fd"
+    : >"$fd"
+    Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
+    SKYVANE_DISPLAY_PIDS=($!)
+    for _ in $(seq 100); do [ -s "$fd" ] && break; sleep 0.05; done
+    export DISPLAY=":$(cat "$fd")"
+    if [ "${3:-}" != nowm ]; then
+        openbox >/dev/null 2>&1 &
+        SKYVANE_DISPLAY_PIDS+=($!)
+        sleep 0.5
+    fi
+}
+
+skyvane_stop_display() {
+    for pid in "${SKYVANE_DISPLAY_PIDS[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    SKYVANE_DISPLAY_PIDS=()
+}
+
+# Starts a PulseAudio server of its own with the null sink SINK as its default, and exports
+# PULSE_SERVER; the pid is SKYVANE_PULSE_PID. Fails, saying why, if the server does not answer.
+skyvane_sound_server() {  # WORK_DIR SINK
+    export PULSE_RUNTIME_PATH="$1/pulse" XDG_RUNTIME_DIR="$1/pulse"
+    mkdir -p "$1/pulse"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+        --load="module-null-sink sink_name=$2 rate=44100" \
+        --load="module-native-protocol-unix socket=$1/pulse/native auth-anonymous=1" \
+        >"$1/pulse/log" 2>&1 &
+    SKYVANE_PULSE_PID=$!
+    export PULSE_SERVER="unix:$1/pulse/native"
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    if ! pactl set-default-sink "$2" >/dev/null 2>&1; then
+        echo "PulseAudio did not start:"
+        cat "$1/pulse/log"
+        return 1
+    fi
+}
+
+# The id of the game's shown window whose title (the one window managers show, _NET_WM_NAME)
+# contains TEXT; fails after the timeout.
+skyvane_window() {  # TEXT [TIMEOUT_MS]
+    local until=$(($(date +%s%3N) + ${2:-5000}))
+    while [ "$(date +%s%3N)" -lt "$until" ]; do
+        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in *"$1"*) echo "$w" && return 0 ;; esac
+        done
+        sleep 0.05
+    done
+    return 1
+}
