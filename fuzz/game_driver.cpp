@@ -1,10 +1,12 @@
 #include "fuzz/game_driver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <random>
 #include <type_traits>
 
+#include "fuzz/round_trip.h"
 #include "platform/headless/headless_desktop.h"
 #include "screens/game.h"
 #include "screens/phase.h"
@@ -37,12 +39,13 @@ struct Broken {
 };
 
 // Hears every handler call: none may run after the end, and no click, key or close reaches a
-// window while a message box is open.
+// window while a message box is open. Everything is passed on to the run's trace.
 class Watch : public Trace {
   public:
-    explicit Watch(const DesktopBase& desktop) : desktop_(desktop) {}
+    Watch(const DesktopBase& desktop, Trace& next) : desktop_(desktop), next_(next) {}
     void handlerCalled(const Form& form, std::string_view element, std::string_view event,
-                       int) override {
+                       int code) override {
+        next_.handlerCalled(form, element, event, code);
         auto name = [&] { return std::string(element) + "_" + std::string(event); };
         if (desktop_.ended()) throw Broken{"handler " + name() + " ran after the end"};
         const bool player =
@@ -55,21 +58,47 @@ class Watch : public Trace {
             form.design().name == "Form1")
             judged = 0;
     }
-    void elementChanged(Element&, Property) override {}
-    void formChanged(Form&, Property) override {}
+    void elementChanged(Element& e, Property p) override { next_.elementChanged(e, p); }
+    void formChanged(Form& f, Property p) override { next_.formChanged(f, p); }
 
     int judged = 0;  // ticks of the landing rules since the leg began
 
   private:
     const DesktopBase& desktop_;
+    Trace& next_;
 };
+
+// The order of the timers within a period, drawn from the order byte and the period: a replay
+// that knows when each byte was chosen orders them the same.
+void orderTimers(std::vector<Timer*>& timers, std::uint8_t order, std::uint64_t period) {
+    if (order == 0) return;
+    if (order == 1) {
+        std::reverse(timers.begin(), timers.end());
+        return;
+    }
+    std::mt19937 rng(static_cast<std::uint32_t>(order * 1'000'003u + period));
+    std::shuffle(timers.begin(), timers.end(), rng);
+}
+
+// The order bytes a run chose, each with the period after which it holds.
+using OrderSchedule = std::vector<std::pair<std::uint64_t, std::uint8_t>>;
+
+void followSchedule(HeadlessDesktop& desktop, const OrderSchedule& schedule) {
+    desktop.setTimerOrder([&desktop, &schedule](std::vector<Timer*>& timers) {
+        std::uint8_t order = 0;
+        for (const auto& [after, byte] : schedule)
+            if (after < desktop.period()) order = byte;
+        orderTimers(timers, order, desktop.period());
+    });
+}
 
 class Driver {
   public:
     Driver(Bytes& in, std::uint64_t maxPeriods)
-        : in_(in), maxPeriods_(maxPeriods), watch_(desktop_) {
+        : in_(in), maxPeriods_(maxPeriods), watch_(desktop_, run_.log) {
         desktop_.setTrace(&watch_);
         desktop_.whileMessageBox = [this](const MessageBoxCall&) { answerBox(); };
+        followSchedule(desktop_, orders_);
         order(in_.next());
         desktop_.invoke([&] { game_.start(); });
     }
@@ -85,25 +114,40 @@ class Driver {
             // Whatever the input left running runs a while longer.
             desktop_.advance(64);
             check();
+            report.phase = phaseName(phaseOf(game_, desktop_));
+            report.periods = desktop_.period();
+            replayed();
         } catch (const Broken& b) {
             report.violation = b.what;
         }
-        report.phase = phaseName(phaseOf(game_, desktop_));
-        report.periods = desktop_.period();
+        if (report.phase.empty()) {
+            report.phase = phaseName(phaseOf(game_, desktop_));
+            report.periods = desktop_.period();
+        }
         return report;
     }
 
   private:
     Form& form(std::uint8_t b) { return *game_.forms()[b % 3]; }
 
-    void order(std::uint8_t b) {
-        if (b == 0) {
-            desktop_.setTimerOrder(nullptr);
-        } else if (b == 1) {
-            desktop_.reverseTimers();
-        } else {
-            desktop_.shuffleTimers(b);
-        }
+    void order(std::uint8_t b) { orders_.emplace_back(desktop_.period(), b); }
+
+    // The run, ended here, goes through the real writer and reader and plays again the same.
+    void replayed() {
+        desktop_.endFromOutside();
+        const std::string file = run_.file();
+        const auto again =
+            replayText(file, false, [&](HeadlessDesktop& d) { followSchedule(d, orders_); });
+        if (again.error)
+            throw Broken{"the recording is refused: line " + std::to_string(again.error->line) +
+                         ": " + again.error->what};
+        if (!again.trace.sameAs(run_.trace))
+            throw Broken{"the replay of the recording differs from the run (" +
+                         std::to_string(again.trace.lines()) + " trace lines against " +
+                         std::to_string(run_.trace.lines()) + ")"};
+        if (again.summary != summary(game_, desktop_))
+            throw Broken{"the replay ends '" + again.summary + "', the run '" +
+                         summary(game_, desktop_) + "'"};
     }
 
     std::vector<Button*> buttons() {
@@ -163,6 +207,13 @@ class Driver {
             case TimerOrder:
                 order(in_.next());
                 break;
+            case Stall: {
+                // A stall of any length, up to a minute and more, as a busy machine makes.
+                const std::uint64_t n = in_.next();
+                const auto to = desktop_.period() + 1 + n * n;
+                desktop_.skipTo(std::min(to, std::max(maxPeriods_, desktop_.period())));
+                break;
+            }
             default:
                 break;
         }
@@ -305,9 +356,11 @@ class Driver {
 
     Bytes& in_;
     std::uint64_t maxPeriods_;
-    HeadlessDesktop desktop_;
-    RecordingSound sound_;
-    Game game_{desktop_, sound_};
+    RecordedGame run_;
+    HeadlessDesktop& desktop_ = run_.desktop;
+    RecordingSound& sound_ = run_.sound;
+    Game& game_ = run_.game;
+    OrderSchedule orders_;
     Watch watch_;
 };
 

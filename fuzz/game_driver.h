@@ -14,13 +14,19 @@
 //   7 focus                    form, element
 //   8 the window loses the keyboard
 //   9 timer order              seed
+//  10 a stall                  length: the periods a busy machine drops, as the Qt desktop does
 // A message box reads, when it opens, how many periods it stays open and one input that the
 // player aims at the windows behind it.
+//
+// At the end the run goes through the real replay writer and reader and is played again on a
+// fresh game: its trace (every handler call, property change and sound call) must be the same.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/keys.h"
 
 namespace skyvane::fuzzing {
 
@@ -35,11 +41,15 @@ enum Op : std::uint8_t {
     Focus,
     LoseKeyboard,
     TimerOrder,
+    Stall,
     kOps
 };
 
 // The keys an event can press: the game's own and a few others.
-inline constexpr int kKeys[] = {16, 37, 38, 39, 40, 13, 32, 9, 17, 18, 65, 27, 112, 8, 46};
+inline constexpr int kKeys[] = {
+    vk::Shift, vk::Left,      vk::Up,      vk::Right,      vk::Down,  vk::Return,
+    vk::Space, vk::Tab,       vk::Control, vk::Menu,       'A',       vk::Escape,
+    vk::F1,    vk::Backspace, vk::Delete,  vk::NonConvert, vk::Comma, vk::Other};
 inline constexpr int kKeyCount = sizeof(kKeys) / sizeof(kKeys[0]);
 
 struct Report {

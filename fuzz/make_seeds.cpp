@@ -202,8 +202,13 @@ int main(int argc, char** argv) {
         testing::Pilot pilot(desktop, game.mission);
         Encoder encoder(game);
         const std::string replayPath = std::string(argv[2]) + "/" + s.name + ".replay";
-        replay::Writer writer(std::fopen(replayPath.c_str(), "wb"));
-        Both both(encoder, writer);
+        std::string why;
+        const auto writer = replay::Writer::open(replayPath, why);
+        if (!writer) {
+            std::fprintf(stderr, "make_seeds: %s: %s\n", replayPath.c_str(), why.c_str());
+            return 1;
+        }
+        Both both(encoder, *writer);
         desktop.setInputSink(&both);
         desktop.whileMessageBox = [&](const MessageBoxCall&) { encoder.boxOpened(); };
         desktop.invoke([&] { game.start(); });

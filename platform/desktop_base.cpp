@@ -109,15 +109,15 @@ void DesktopBase::unload(Form& form) {
     form.setTrace(nullptr);
     forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
     if (keyForm_ == &form) keyForm_ = nullptr;
+    for (auto& key : held_)
+        if (key.form == &form) key.form = nullptr;
     if (forms_.empty()) end();
 }
 
 void DesktopBase::messageBox(const std::string& text, int style, const std::string& title) {
     throwIfEnded();
     // The box takes the keyboard: keys held now are released for the windows behind it.
-    held_.reset();
-    repeatKey_ = 0;
-    spaceArmed_ = nullptr;
+    forgetKeys();
     ++boxes_;
     struct Closed {
         int& boxes;
@@ -132,8 +132,7 @@ void DesktopBase::finish() {
     if (ended_) return;
     record({.kind = Input::Kind::End});
     ended_ = true;
-    held_.reset();
-    repeatKey_ = 0;
+    forgetKeys();
     quit();
 }
 
@@ -148,8 +147,10 @@ void DesktopBase::endFromOutside() {
 
 void DesktopBase::skipTo(std::uint64_t period) {
     if (period <= period_ || ended_) return;
-    period_ = period;
+    // Recorded at the period where the stall began, so that a replay passes over the same
+    // periods.
     record({.kind = Input::Kind::Skip, .value = period});
+    period_ = period;
 }
 
 void DesktopBase::repeatDueKey() {
@@ -194,7 +195,14 @@ void DesktopBase::runPeriod() {
 }
 
 bool DesktopBase::keyHeld(int keyCode) const {
-    return keyCode > 0 && keyCode < vk::kCount && held_.test(static_cast<std::size_t>(keyCode));
+    return std::any_of(held_.begin(), held_.end(),
+                       [&](const HeldKey& k) { return k.code == keyCode; });
+}
+
+void DesktopBase::forgetKeys() {
+    held_.clear();
+    repeatKey_ = 0;
+    spaceArmed_ = nullptr;
 }
 
 std::int16_t DesktopBase::shiftMask() const {
@@ -221,7 +229,7 @@ void DesktopBase::deliverKeyDown(Form& form, int keyCode, bool repeat) {
 void DesktopBase::pressKey(Form& form, int keyCode) {
     if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
     record({.kind = Input::Kind::KeyDown, .form = form.design().name, .code = keyCode});
-    held_.set(static_cast<std::size_t>(keyCode));
+    if (!keyHeld(keyCode)) held_.push_back({keyCode, &form});
     // Only the key pressed last repeats, as on the classic keyboard.
     repeatKey_ = keyCode;
     nextRepeatUs_ = nowUs() + kRepeatDelayUs;
@@ -232,10 +240,14 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
 void DesktopBase::releaseKey(Form& form, int keyCode) {
     if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
     record({.kind = Input::Kind::KeyUp, .form = form.design().name, .code = keyCode});
-    held_.reset(static_cast<std::size_t>(keyCode));
+    std::erase_if(held_, [&](const HeldKey& k) { return k.code == keyCode; });
     // Releasing the repeating key stops all repeat, even while other keys are still down.
     if (keyCode == repeatKey_) repeatKey_ = 0;
-    if (!form.loaded() || !form.visible()) return;
+    deliverKeyUp(form, keyCode);
+}
+
+void DesktopBase::deliverKeyUp(Form& form, int keyCode) {
+    if (ended_ || !form.loaded() || !form.visible()) return;
     if (auto* focus = form.focus()) {
         auto* armed = spaceArmed_;
         spaceArmed_ = nullptr;
@@ -250,12 +262,15 @@ void DesktopBase::releaseKey(Form& form, int keyCode) {
 }
 
 void DesktopBase::loseKeyboard() {
-    if (ended_ || (lockedOut_ && !applying_)) return;
-    if (held_.none() && !repeatKey_ && !spaceArmed_) return;
+    if (!takesInput()) return;
+    if (held_.empty() && !repeatKey_ && !spaceArmed_) return;
     record({.kind = Input::Kind::LostKeyboard});
-    held_.reset();
-    repeatKey_ = 0;
-    spaceArmed_ = nullptr;
+    // As if the player had let go of every key, in the order they went down; a space bar held
+    // on a button does not press it.
+    const auto keys = std::move(held_);
+    forgetKeys();
+    for (const auto& key : keys)
+        if (key.form) deliverKeyUp(*key.form, key.code);
 }
 
 void DesktopBase::click(Button& button) {

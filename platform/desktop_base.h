@@ -1,6 +1,5 @@
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -80,7 +79,8 @@ class DesktopBase : public Desktop, private TimerClock {
     // the view should show the model again.
     bool editText(TextBox& box, std::string text);
     bool moveFocus(Focusable& element);
-    // The window lost the keyboard: held keys count as released and nothing repeats.
+    // The window lost the keyboard: every held key is released, its key-up handler running in
+    // the order the keys went down, and nothing repeats.
     void loseKeyboard();
 
     bool keyHeld(int keyCode) const;
@@ -134,6 +134,8 @@ class DesktopBase : public Desktop, private TimerClock {
     }
     void callClick(Button& button);
     void deliverKeyDown(Form& form, int keyCode, bool repeat);
+    void deliverKeyUp(Form& form, int keyCode);
+    void forgetKeys();
     void repeatDueKey();
     std::int16_t shiftMask() const;
     std::int64_t nowUs() const { return static_cast<std::int64_t>(period_) * kPeriodUs; }
@@ -147,7 +149,11 @@ class DesktopBase : public Desktop, private TimerClock {
     std::function<void(std::vector<Timer*>&)> order_;
     std::uint64_t period_ = 0;
 
-    std::bitset<vk::kCount> held_;
+    struct HeldKey {
+        int code;
+        Form* form;  // null once the form is unloaded
+    };
+    std::vector<HeldKey> held_;  // in the order the keys went down
     int repeatKey_ = 0;
     std::int64_t nextRepeatUs_ = 0;
     Form* keyForm_ = nullptr;

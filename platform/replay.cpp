@@ -1,7 +1,21 @@
 #include "platform/replay.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define SKYVANE_POSIX_FILES 1
+#endif
 
 namespace skyvane::replay {
 
@@ -88,9 +102,10 @@ bool isName(std::string_view s) {
     return true;
 }
 
+// A number as the writer spells it: decimal digits, no sign, no leading zero.
 template <class T>
 bool number(std::string_view s, T& out) {
-    if (s.empty() || s.size() > 19) return false;
+    if (s.empty() || s.size() > 19 || (s.size() > 1 && s[0] == '0')) return false;
     for (const char c : s)
         if (c < '0' || c > '9') return false;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
@@ -168,7 +183,9 @@ std::optional<Input> parse(std::string_view line) {
             in.element = f[3];
             return in;
         case Input::Kind::Skip:
-            if (f.size() != 3 || !number(f[2], in.value) || in.value <= in.period)
+            // A skip to its own period is a stall as an older writer wrote it; the reader sorts
+            // it out.
+            if (f.size() != 3 || !number(f[2], in.value) || in.value < in.period)
                 return std::nullopt;
             return in;
         case Input::Kind::BoxClosed:
@@ -221,23 +238,126 @@ std::string message(const std::string& file, const Error& error) {
     return m.append(": ").append(error.what);
 }
 
-ReadResult read(std::istream& in) {
+Input Recording::operator[](std::size_t i) const {
+    const Item& item = items_[i];
+    Input in;
+    in.period = item.period;
+    in.kind = static_cast<Input::Kind>(item.kind);
+    if (item.form) in.form = names_[item.form - 1];
+    if (item.element) in.element = names_[item.element - 1];
+    switch (in.kind) {
+        case Input::Kind::KeyDown:
+        case Input::Kind::KeyUp:
+        case Input::Kind::Repeat:
+            in.code = static_cast<int>(item.arg);
+            break;
+        case Input::Kind::Skip:
+            in.value = item.arg;
+            break;
+        case Input::Kind::Text:
+            in.text = texts_[item.arg];
+            break;
+        default:
+            break;
+    }
+    return in;
+}
+
+std::uint16_t Recording::intern(const std::string& name) {
+    if (name.empty()) return 0;
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == name) return static_cast<std::uint16_t>(i + 1);
+    names_.push_back(name);
+    return static_cast<std::uint16_t>(names_.size());
+}
+
+bool Recording::push_back(const Input& in) {
+    if (in.period > kMaxPeriod || in.value > kMaxPeriod) return false;
+    // The game has three windows and a dozen names between them; only a file that was never a
+    // recording names thousands.
+    if (names_.size() + 2 >= 0xFFFF) return false;
+    Item item{};
+    item.period = static_cast<std::uint32_t>(in.period);
+    item.kind = static_cast<std::uint32_t>(in.kind);
+    item.form = intern(in.form);
+    item.element = intern(in.element);
+    switch (in.kind) {
+        case Input::Kind::KeyDown:
+        case Input::Kind::KeyUp:
+        case Input::Kind::Repeat:
+            item.arg = static_cast<std::uint32_t>(in.code);
+            break;
+        case Input::Kind::Skip:
+            item.arg = static_cast<std::uint32_t>(in.value);
+            break;
+        case Input::Kind::Text:
+            item.arg = static_cast<std::uint32_t>(texts_.size());
+            texts_.push_back(in.text);
+            break;
+        default:
+            break;
+    }
+    items_.push_back(item);
+    return true;
+}
+
+std::vector<Input> Recording::inputs() const {
+    std::vector<Input> all;
+    all.reserve(size());
+    for (std::size_t i = 0; i < size(); ++i) all.push_back((*this)[i]);
+    return all;
+}
+
+std::size_t Recording::bytes() const {
+    std::size_t n = items_.capacity() * sizeof(Item);
+    for (const auto& t : texts_) n += sizeof t + t.capacity();
+    for (const auto& t : names_) n += sizeof t + t.capacity();
+    return n;
+}
+
+namespace {
+
+// The window or element an input names that the game lacks, if any.
+std::optional<std::string> lacking(const Input& in, const std::vector<Form*>& forms) {
+    if (in.form.empty()) return std::nullopt;
+    const Form* form = formNamed(forms, in.form);
+    if (!form) return "there is no window " + in.form + " in the game";
+    if (in.element.empty()) return std::nullopt;
+    const Element* e = form->find(in.element);
+    const bool fits = e && ((in.kind == Input::Kind::Click && e->kind() == ElementKind::Button) ||
+                            (in.kind == Input::Kind::Text && e->kind() == ElementKind::TextBox) ||
+                            (in.kind == Input::Kind::Focus && dynamic_cast<const Focusable*>(e)));
+    if (fits) return std::nullopt;
+    return "there is no " + std::string(in.kind == Input::Kind::Text ? "text box" : "button") +
+           " " + in.element + " on " + in.form;
+}
+
+}  // namespace
+
+ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t expectedInputs) {
     ReadResult result;
+    result.inputs.reserve(expectedInputs);
     auto fail = [&](int line, std::string what) {
-        result.inputs.clear();
-        result.lines.clear();
+        result.inputs = Recording{};
+        result.warning.reset();
         result.error = Error{line, std::move(what)};
-        return result;
+        return std::move(result);
     };
     std::string line;
     int number = 0;
+    std::uint64_t bytes = 0;
     bool header = false;
     bool betweenInputsAtLast = false;  // the line before was not a repeat
+    std::uint64_t now = 0;             // the period the run has reached, skips included
+    int oldStalls = 0;
     while (true) {
         line.clear();
         char c;
         bool newline = false;
         while (in.get(c)) {
+            if (++bytes > kMaxFileBytes)
+                return fail(0, "larger than any recorded run (" +
+                                   std::to_string(kMaxFileBytes >> 20) + " MB); not read");
             if (c == '\n') {
                 newline = true;
                 break;
@@ -268,63 +388,164 @@ ReadResult read(std::istream& in) {
         if (!input) return fail(number, "cannot read this input: \"" + shown(line) + "\"");
         if (input->period > kMaxPeriod || input->value > kMaxPeriod)
             return fail(number, "the run goes on for more than a week of play");
-        if (!result.inputs.empty()) {
-            const auto before = result.inputs.back().period;
-            if (input->period < before)
-                return fail(number, "period " + std::to_string(input->period) +
-                                        " comes after period " + std::to_string(before));
-            if (input->kind == Input::Kind::Repeat && input->period == before &&
-                betweenInputsAtLast)
-                return fail(number, "a repeat comes after other inputs of its period");
+        if (input->period < now)
+            return fail(number, "period " + std::to_string(input->period) +
+                                    " comes after the run reached period " + std::to_string(now));
+        if (input->kind == Input::Kind::Repeat && !result.inputs.empty() &&
+            input->period == result.inputs.period(result.inputs.size() - 1) && betweenInputsAtLast)
+            return fail(number, "a repeat comes after other inputs of its period");
+        if (input->kind == Input::Kind::Skip && input->value == input->period) {
+            // Skyvane 1.0 wrote a stall at the period it ended, losing where it began. The
+            // shortest stall that fits is one period passed over.
+            if (input->period == 0 || input->period - 1 < now)
+                return fail(number,
+                            "a stall recorded without the period it began at (by "
+                            "Skyvane 1.0) that no stall fits; this run cannot be "
+                            "replayed");
+            --input->period;
+            if (++oldStalls == 1) result.warning = Error{number, ""};
         }
+        if (forms)
+            if (auto why = lacking(*input, *forms)) return fail(number, std::move(*why));
         betweenInputsAtLast = input->kind != Input::Kind::Repeat;
-        result.inputs.push_back(std::move(*input));
-        result.lines.push_back(number);
+        now = input->kind == Input::Kind::Skip ? input->value : input->period;
+        if (!result.inputs.push_back(*input))
+            return fail(number, "too many different windows and elements for a recorded run");
     }
     if (!header) return fail(0, "the file is empty");
+    if (oldStalls > 0)
+        result.warning->what =
+            std::to_string(oldStalls) + (oldStalls == 1 ? " stall was" : " stalls were") +
+            " recorded by Skyvane 1.0 without the period it began at; each is replayed as a "
+            "stall of one period, so the run may end differently from the one recorded";
     return result;
 }
 
-std::optional<Error> validate(const ReadResult& replay, const std::vector<Form*>& forms) {
-    for (std::size_t i = 0; i < replay.inputs.size(); ++i) {
-        const Input& in = replay.inputs[i];
-        const int line = i < replay.lines.size() ? replay.lines[i] : 0;
-        if (in.form.empty()) continue;
-        const Form* form = formNamed(forms, in.form);
-        if (!form) return Error{line, "there is no window " + in.form + " in the game"};
-        if (in.element.empty()) continue;
-        const Element* e = form->find(in.element);
-        const bool fits =
-            e && ((in.kind == Input::Kind::Click && e->kind() == ElementKind::Button) ||
-                  (in.kind == Input::Kind::Text && e->kind() == ElementKind::TextBox) ||
-                  (in.kind == Input::Kind::Focus && dynamic_cast<const Focusable*>(e)));
-        if (!fits)
-            return Error{
-                line, "there is no " +
-                          std::string(in.kind == Input::Kind::Text ? "text box" : "button") + " " +
-                          in.element + " on " + in.form};
+ReadResult readFile(const std::string& path, const std::vector<Form*>* forms) {
+    namespace fs = std::filesystem;
+    ReadResult result;
+    auto fail = [&](std::string what) {
+        result.error = Error{0, std::move(what)};
+        return result;
+    };
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec) return fail("cannot open the replay: " + ec.message());
+    if (fs::is_directory(status)) return fail("is a directory, not a replay");
+    if (!fs::is_regular_file(status))
+        return fail("is not a regular file (a pipe or a device?); a replay is read from a file");
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > kMaxFileBytes)
+        return fail("is " + std::to_string(size >> 20) + " MB, larger than any recorded run (" +
+                    std::to_string(kMaxFileBytes >> 20) + " MB); not read");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail(std::string("cannot open the replay: ") + std::strerror(errno));
+    // One input a line: counting them first lets the recording take just the room it needs.
+    std::size_t lines = 0;
+    char buf[1 << 16];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        lines += static_cast<std::size_t>(std::count(buf, buf + in.gcount(), '\n'));
+        if (in.eof()) break;
     }
-    return std::nullopt;
+    in.clear();
+    in.seekg(0);
+    return read(in, forms, lines);
 }
 
-Writer::Writer(std::FILE* file) : file_(file) {
-    if (!file_ || std::fprintf(file_, "%s %d\n", kMagic, kVersion) < 0 || std::fflush(file_) != 0)
+Writer::Writer(int fd, std::function<void(const std::string&)> onFailure)
+    : fd_(fd), onFailure_(std::move(onFailure)) {
+    if (fd_ < 0) {
         failed_ = true;
+        return;
+    }
+    write(std::string(kMagic) + " " + std::to_string(kVersion) + "\n");
 }
 
 Writer::~Writer() {
-    if (file_) std::fclose(file_);
+#if SKYVANE_POSIX_FILES
+    if (fd_ >= 0) ::close(fd_);
+#endif
+}
+
+std::unique_ptr<Writer> Writer::open(const std::string& path, std::string& why,
+                                     std::function<void(const std::string&)> onFailure) {
+#if SKYVANE_POSIX_FILES
+    const char* kNotAFile =
+        "not a regular file (a pipe or a device?); a run is recorded into a file";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        why = kNotAFile;
+        return nullptr;
+    }
+    // Not blocking: a pipe nobody reads would hold the game before its first window.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = kNotAFile;
+        ::close(fd);
+        return nullptr;
+    }
+    // Two games recording into one file would interleave their lines.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        why = errno == EWOULDBLOCK ? "another Skyvane is recording into it"
+                                   : std::string(std::strerror(errno));
+        ::close(fd);
+        return nullptr;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        why = std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    auto writer = std::make_unique<Writer>(fd, std::move(onFailure));
+    if (writer->failed()) {
+        why = writer->failure();
+        return nullptr;
+    }
+    return writer;
+#else
+    (void)path;
+    (void)onFailure;
+    why = "recording is not available on this system";
+    return nullptr;
+#endif
+}
+
+bool Writer::write(const std::string& bytes) {
+    if (failed_) return false;
+#if SKYVANE_POSIX_FILES
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        why_ = n < 0 ? std::strerror(errno) : "nothing could be written";
+        failed_ = true;
+        // The file ends at its last whole input, so that it replays up to there.
+        if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) why_ += "; the last line is cut";
+        if (onFailure_) onFailure_(why_);
+        return false;
+    }
+    written_ += bytes.size();
+    return true;
+#else
+    (void)bytes;
+    failed_ = true;
+    return false;
+#endif
 }
 
 void Writer::input(const Input& input) {
-    if (!file_ || failed_) return;
-    const std::string line = encode(input) + "\n";
-    // Flushed at once: a run that dies still leaves every input up to that moment.
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0)
-        failed_ = true;
+    if (write(encode(input) + "\n")) lastPeriod_ = input.period;
 }
 
-Replayer::Replayer(DesktopBase& desktop, std::vector<Form*> forms, std::vector<Input> inputs)
+Replayer::Replayer(DesktopBase& desktop, std::vector<Form*> forms, Recording inputs)
     : desktop_(desktop), forms_(std::move(forms)), inputs_(std::move(inputs)) {
     desktop_.lockOutPlayer(true);
     desktop_.setAutoRepeat(false);
@@ -354,14 +575,14 @@ void Replayer::applyNext() {
 
 bool Replayer::beforePeriod() {
     while (!finished() && !desktop_.ended()) {
-        const Input& in = inputs_[next_];
-        if (in.kind == Input::Kind::Repeat) {
-            if (in.period > desktop_.period()) return true;  // its period has not started
+        const auto period = inputs_.period(next_);
+        if (inputs_.kind(next_) == Input::Kind::Repeat) {
+            if (period > desktop_.period()) return true;  // its period has not started
             ++next_;
             continue;
         }
-        if (in.period > desktop_.period()) return true;
-        const bool closesBox = in.kind == Input::Kind::BoxClosed && desktop_.modal();
+        if (period > desktop_.period()) return true;
+        const bool closesBox = inputs_.kind(next_) == Input::Kind::BoxClosed && desktop_.modal();
         applyNext();
         // The handler behind the box goes on before the grid does.
         if (closesBox) return false;
@@ -370,8 +591,8 @@ bool Replayer::beforePeriod() {
 }
 
 void Replayer::periodStart() {
-    while (!finished() && inputs_[next_].kind == Input::Kind::Repeat &&
-           inputs_[next_].period == desktop_.period())
+    while (!finished() && inputs_.kind(next_) == Input::Kind::Repeat &&
+           inputs_.period(next_) == desktop_.period())
         applyNext();
 }
 

@@ -17,4 +17,10 @@ class Sound {
     virtual void play(const char* name, unsigned flags) = 0;
 };
 
+// Silence: for runs nobody listens to (headless replays, fuzzing, benchmarks).
+class NullSound : public Sound {
+  public:
+    void play(const char*, unsigned) override {}
+};
+
 }  // namespace skyvane

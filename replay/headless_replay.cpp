@@ -1,7 +1,5 @@
 #include "replay/headless_replay.h"
 
-#include <fstream>
-
 #include "platform/headless/headless_desktop.h"
 #include "platform/replay.h"
 #include "screens/game.h"
@@ -9,11 +7,13 @@
 
 namespace skyvane {
 
-std::string replayHeadless(const std::vector<Input>& inputs, Sound& sound, Trace* trace) {
+std::string replayHeadless(replay::Recording inputs, Sound& sound, Trace* trace,
+                           const std::function<void(HeadlessDesktop&)>& prepare) {
     HeadlessDesktop desktop;
+    if (prepare) prepare(desktop);
     Game game(desktop, sound);
     if (trace) desktop.setTrace(trace);
-    replay::Replayer replayer(desktop, game.forms(), inputs);
+    replay::Replayer replayer(desktop, game.forms(), std::move(inputs));
     auto runPeriod = [&] { desktop.runPeriod(); };
     desktop.whileMessageBox = [&](const MessageBoxCall&) { replayer.pump(runPeriod); };
     desktop.invoke([&] { game.start(); });
@@ -21,40 +21,29 @@ std::string replayHeadless(const std::vector<Input>& inputs, Sound& sound, Trace
     return summary(game, desktop);
 }
 
-namespace {
-
-class Silence : public Sound {
-  public:
-    void play(const char*, unsigned) override {}
-};
-
-}  // namespace
-
 replay::ReadResult readReplay(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        replay::ReadResult r;
-        r.error = replay::Error{0, "cannot read the replay"};
-        return r;
+    HeadlessDesktop desktop;
+    NullSound silence;
+    Game game(desktop, silence);
+    const auto forms = game.forms();
+    return replay::readFile(path, &forms);
+}
+
+bool reportReplay(const std::string& path, const replay::ReadResult& file, std::FILE* err) {
+    if (file.error) {
+        std::fprintf(err, "skyvane: %s\n", replay::message(path, *file.error).c_str());
+        return false;
     }
-    auto file = replay::read(in);
-    if (!file.error) {
-        HeadlessDesktop desktop;
-        Silence silence;
-        Game game(desktop, silence);
-        file.error = replay::validate(file, game.forms());
-    }
-    return file;
+    if (file.warning)
+        std::fprintf(err, "skyvane: %s\n", replay::message(path, *file.warning).c_str());
+    return true;
 }
 
 int replayFile(const std::string& path, std::FILE* out, std::FILE* err) {
-    const auto file = readReplay(path);
-    if (file.error) {
-        std::fprintf(err, "skyvane: %s\n", replay::message(path, *file.error).c_str());
-        return 2;
-    }
-    Silence silence;
-    const std::string line = replayHeadless(file.inputs, silence);
+    auto file = readReplay(path);
+    if (!reportReplay(path, file, err)) return 2;
+    NullSound silence;
+    const std::string line = replayHeadless(std::move(file.inputs), silence);
     std::fprintf(out, "%s\n", line.c_str());
     return 0;
 }

@@ -243,6 +243,22 @@ TEST_F(Grid, TheKeyPressedLastRepeatsAfterHalfASecondThenThirtyTimesASecond) {
     EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "down 38"), 30);
 }
 
+// A window that loses the keyboard lets go of every key held in it, in the order they went
+// down, as the player would; nothing is let go twice.
+TEST_F(Grid, LosingTheKeyboardReleasesEveryHeldKeyInOrder) {
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    for (int key : {vk::Shift, vk::Left, vk::Up}) desktop.pressKey(form, key);
+    desktop.releaseKey(form, vk::Left);
+    form.log.clear();
+    desktop.loseKeyboard();
+    EXPECT_EQ(form.log, (std::vector<std::string>{"up 16", "up 38"}));
+    EXPECT_FALSE(desktop.keyHeld(vk::Shift));
+    desktop.loseKeyboard();
+    desktop.advance(96);
+    EXPECT_EQ(form.log.size(), 2u);
+}
+
 // Only the key pressed last repeats, as on the classic keyboard: releasing it stops all repeat
 // until a new key goes down, and releasing any other key changes nothing.
 TEST_F(Grid, OnlyTheKeyPressedLastRepeats) {

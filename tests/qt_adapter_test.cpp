@@ -521,17 +521,44 @@ TEST(QtLook, MessageBoxTitleShowsAPlaceholderLiterally) {
     EXPECT_EQ(w.windowHandle()->title().toStdString(), "a[*]b\nc");
 }
 
-TEST(QtKeys, QtKeysBecomeVirtualKeyCodes) {
+// Every key has a code, so that every key reaches the game's key handlers (a dry tank loses
+// its lift on any key); punctuation keeps the code of its key, shifted or not.
+TEST(QtKeys, EveryQtKeyBecomesAVirtualKeyCode) {
     const struct {
         Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
         int code;
-    } cases[] = {{Qt::Key_Shift, 16},  {Qt::Key_Left, 37},  {Qt::Key_Up, 38},
-                 {Qt::Key_Right, 39},  {Qt::Key_Down, 40},  {Qt::Key_Return, 13},
-                 {Qt::Key_Enter, 13},  {Qt::Key_Space, 32}, {Qt::Key_Control, 17},
-                 {Qt::Key_A, 65},      {Qt::Key_7, 55},     {Qt::Key_F1, 112},
-                 {Qt::Key_Escape, 27}, {Qt::Key_yen, 0}};
+    } cases[] = {
+        {Qt::Key_Shift, {}, vk::Shift},
+        {Qt::Key_Left, {}, vk::Left},
+        {Qt::Key_Up, {}, vk::Up},
+        {Qt::Key_Right, {}, vk::Right},
+        {Qt::Key_Down, {}, vk::Down},
+        {Qt::Key_Return, {}, vk::Return},
+        {Qt::Key_Enter, {}, vk::Return},
+        {Qt::Key_Space, {}, vk::Space},
+        {Qt::Key_Control, {}, vk::Control},
+        {Qt::Key_A, {}, 'A'},
+        {Qt::Key_7, {}, '7'},
+        {Qt::Key_7, Qt::KeypadModifier, vk::Numpad0 + 7},
+        {Qt::Key_F1, {}, vk::F1},
+        {Qt::Key_Escape, {}, vk::Escape},
+        {Qt::Key_Comma, {}, vk::Comma},
+        {Qt::Key_Less, Qt::ShiftModifier, vk::Comma},
+        {Qt::Key_Period, {}, vk::Period},
+        {Qt::Key_Minus, {}, vk::Minus},
+        {Qt::Key_Slash, {}, vk::Slash},
+        {Qt::Key_Semicolon, {}, vk::Semicolon},
+        {Qt::Key_Menu, {}, vk::Apps},
+        {Qt::Key_Muhenkan, {}, vk::NonConvert},
+        {Qt::Key_Henkan, {}, vk::Convert},
+        {Qt::Key_yen, {}, vk::Backslash},
+        {Qt::Key_Exclam, Qt::ShiftModifier, '1'},
+        {Qt::Key_LaunchMail, {}, vk::Other},
+        {Qt::Key_unknown, {}, vk::Other},
+    };
     for (const auto& c : cases) {
-        QKeyEvent ev(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QKeyEvent ev(QEvent::KeyPress, c.key, c.modifiers);
         EXPECT_EQ(virtualKey(ev), c.code) << c.key;
     }
 }

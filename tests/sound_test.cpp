@@ -207,6 +207,15 @@ TEST_F(RealSound, ASoundAskedForBeforeTheDeviceOpensPlaysWhenItOpensIfStillWante
     }
 }
 
+// Leaving from the title screen stops a sound that never played: that asks nothing of the
+// audio system.
+TEST(SoundWorker, StoppingASoundThatNeverStartedOpensNothing) {
+    SdlSound sound({SKYVANE_ASSETS}, {});
+    sound.play(nullptr, kSoundSync);
+    EXPECT_EQ(sound.state(), SdlSound::State::Dormant);
+    EXPECT_FALSE(sound.waitSettled(std::chrono::milliseconds(50)));
+}
+
 TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {
     const char* saved = std::getenv("PULSE_SERVER");
     const std::string keep = saved ? saved : "";

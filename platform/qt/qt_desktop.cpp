@@ -1,5 +1,6 @@
 #include "platform/qt/qt_desktop.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -11,6 +12,11 @@
 
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include <dlfcn.h>
+#define SKYVANE_X11 1
+#endif
 
 namespace skyvane {
 
@@ -31,59 +37,168 @@ bool isPlayerInput(QEvent::Type type) {
             return false;
     }
 }
+#if SKYVANE_X11
+// X sends its own repeats of a held key as release-press pairs, which Qt marks as repeats only
+// when the press has already arrived. With XKB's detectable auto-repeat the server sends the
+// presses alone; a press of a key already down is then dropped by the desktop. The call is
+// looked up in the Xlib that Qt's X11 plugin has loaded, so nothing links against X.
+void useDetectableAutoRepeat() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!x11 || !x11->display() || !lib) return;
+    using Set = int (*)(void* display, int detectable, int* supported);
+    if (auto set = reinterpret_cast<Set>(dlsym(lib, "XkbSetDetectableAutoRepeat"))) {
+        int supported = 0;
+        set(x11->display(), 1, &supported);
+    }
+    dlclose(lib);
+}
+
+// Another client (a window manager's kill, xdotool windowclose) may destroy one of our windows
+// under Qt, which goes on as if it were there.
+struct DestroyNotify {
+    std::uint8_t responseType;
+    std::uint8_t pad;
+    std::uint16_t sequence;
+    std::uint32_t event;
+    std::uint32_t window;
+};
+constexpr std::uint8_t kDestroyNotify = 17;
+#endif
+
 }  // namespace
+
+class QtDesktop::WindowWatch : public QAbstractNativeEventFilter {
+  public:
+    explicit WindowWatch(QtDesktop& desktop) : desktop_(desktop) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+#if SKYVANE_X11
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const DestroyNotify*>(message);
+        if ((event->responseType & 0x7F) != kDestroyNotify) return false;
+        for (auto& [form, window] : desktop_.windows_) {
+            if (window->testAttribute(Qt::WA_WState_Created) && window->winId() == event->window) {
+                desktop_.windowDestroyed(*window);
+                break;
+            }
+        }
+#else
+        (void)type;
+        (void)message;
+#endif
+        return false;
+    }
+
+  private:
+    QtDesktop& desktop_;
+};
 
 int virtualKey(const QKeyEvent& event) {
     const int k = event.key();
+    const bool keypad = event.modifiers() & Qt::KeypadModifier;
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
-    if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return (keypad ? vk::Numpad0 : '0') + (k - Qt::Key_0);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return vk::F1 + (k - Qt::Key_F1);
-    switch (k) {
-        case Qt::Key_Backspace:
-            return vk::Backspace;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return vk::Tab;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return vk::Return;
-        case Qt::Key_Shift:
-            return vk::Shift;
-        case Qt::Key_Control:
-            return vk::Control;
-        case Qt::Key_Alt:
-            return vk::Menu;
-        case Qt::Key_Pause:
-            return vk::Pause;
-        case Qt::Key_CapsLock:
-            return vk::CapsLock;
-        case Qt::Key_Escape:
-            return vk::Escape;
-        case Qt::Key_Space:
-            return vk::Space;
-        case Qt::Key_PageUp:
-            return vk::PageUp;
-        case Qt::Key_PageDown:
-            return vk::PageDown;
-        case Qt::Key_End:
-            return vk::End;
-        case Qt::Key_Home:
-            return vk::Home;
-        case Qt::Key_Left:
-            return vk::Left;
-        case Qt::Key_Up:
-            return vk::Up;
-        case Qt::Key_Right:
-            return vk::Right;
-        case Qt::Key_Down:
-            return vk::Down;
-        case Qt::Key_Insert:
-            return vk::Insert;
-        case Qt::Key_Delete:
-            return vk::Delete;
-        default:
-            return 0;
+    if (keypad) {
+        switch (k) {
+            case Qt::Key_Asterisk:
+                return vk::Multiply;
+            case Qt::Key_Plus:
+                return vk::Add;
+            case Qt::Key_Minus:
+                return vk::Subtract;
+            case Qt::Key_Period:
+            case Qt::Key_Comma:
+                return vk::Decimal;
+            case Qt::Key_Slash:
+                return vk::Divide;
+            default:
+                break;
+        }
     }
+    // The key, not the character: a shifted punctuation key keeps the code of its key, as on a
+    // US keyboard.
+    static const struct {
+        int qt;
+        int code;
+    } kKeys[] = {
+        {Qt::Key_Backspace, vk::Backspace},
+        {Qt::Key_Tab, vk::Tab},
+        {Qt::Key_Backtab, vk::Tab},
+        {Qt::Key_Return, vk::Return},
+        {Qt::Key_Enter, vk::Return},
+        {Qt::Key_Shift, vk::Shift},
+        {Qt::Key_Control, vk::Control},
+        {Qt::Key_Alt, vk::Menu},
+        {Qt::Key_AltGr, vk::Menu},
+        {Qt::Key_Pause, vk::Pause},
+        {Qt::Key_CapsLock, vk::CapsLock},
+        {Qt::Key_Hiragana_Katakana, vk::Kana},
+        {Qt::Key_Katakana, vk::Kana},
+        {Qt::Key_Hiragana, vk::Kana},
+        {Qt::Key_Zenkaku_Hankaku, vk::Kanji},
+        {Qt::Key_Zenkaku, vk::Kanji},
+        {Qt::Key_Hankaku, vk::Kanji},
+        {Qt::Key_Kanji, vk::Kanji},
+        {Qt::Key_Escape, vk::Escape},
+        {Qt::Key_Henkan, vk::Convert},
+        {Qt::Key_Muhenkan, vk::NonConvert},
+        {Qt::Key_Space, vk::Space},
+        {Qt::Key_PageUp, vk::PageUp},
+        {Qt::Key_PageDown, vk::PageDown},
+        {Qt::Key_End, vk::End},
+        {Qt::Key_Home, vk::Home},
+        {Qt::Key_Left, vk::Left},
+        {Qt::Key_Up, vk::Up},
+        {Qt::Key_Right, vk::Right},
+        {Qt::Key_Down, vk::Down},
+        {Qt::Key_Print, vk::PrintScreen},
+        {Qt::Key_Insert, vk::Insert},
+        {Qt::Key_Delete, vk::Delete},
+        {Qt::Key_Meta, vk::LeftWindows},
+        {Qt::Key_Super_L, vk::LeftWindows},
+        {Qt::Key_Super_R, vk::LeftWindows},
+        {Qt::Key_Menu, vk::Apps},
+        {Qt::Key_NumLock, vk::NumLock},
+        {Qt::Key_ScrollLock, vk::ScrollLock},
+        {Qt::Key_Semicolon, vk::Semicolon},
+        {Qt::Key_Colon, vk::Semicolon},
+        {Qt::Key_Equal, vk::Plus},
+        {Qt::Key_Plus, vk::Plus},
+        {Qt::Key_Comma, vk::Comma},
+        {Qt::Key_Less, vk::Comma},
+        {Qt::Key_Minus, vk::Minus},
+        {Qt::Key_Underscore, vk::Minus},
+        {Qt::Key_Period, vk::Period},
+        {Qt::Key_Greater, vk::Period},
+        {Qt::Key_Slash, vk::Slash},
+        {Qt::Key_Question, vk::Slash},
+        {Qt::Key_QuoteLeft, vk::Backquote},
+        {Qt::Key_AsciiTilde, vk::Backquote},
+        {Qt::Key_BracketLeft, vk::OpenBracket},
+        {Qt::Key_BraceLeft, vk::OpenBracket},
+        {Qt::Key_Backslash, vk::Backslash},
+        {Qt::Key_Bar, vk::Backslash},
+        {Qt::Key_yen, vk::Backslash},
+        {Qt::Key_BracketRight, vk::CloseBracket},
+        {Qt::Key_BraceRight, vk::CloseBracket},
+        {Qt::Key_Apostrophe, vk::Quote},
+        {Qt::Key_QuoteDbl, vk::Quote},
+        {Qt::Key_Exclam, '1'},
+        {Qt::Key_At, '2'},
+        {Qt::Key_NumberSign, '3'},
+        {Qt::Key_Dollar, '4'},
+        {Qt::Key_Percent, '5'},
+        {Qt::Key_AsciiCircum, '6'},
+        {Qt::Key_Ampersand, '7'},
+        {Qt::Key_Asterisk, '8'},
+        {Qt::Key_ParenLeft, '9'},
+        {Qt::Key_ParenRight, '0'},
+    };
+    for (const auto& entry : kKeys)
+        if (entry.qt == k) return entry.code;
+    return vk::Other;
 }
 
 QtDesktop::QtDesktop(std::function<void()> onEnd)
@@ -93,13 +208,21 @@ QtDesktop::QtDesktop(std::function<void()> onEnd)
     pacer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&pacer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
+    windowWatch_ = std::make_unique<WindowWatch>(*this);
+    qApp->installNativeEventFilter(windowWatch_.get());
+#if SKYVANE_X11
+    useDetectableAutoRepeat();
+#endif
     arm(1, nowNs());
 }
 
 QtDesktop::~QtDesktop() {
     pacer_.stop();
     // The forms may be gone already: nothing the closing windows do may reach them.
-    if (qApp) qApp->removeEventFilter(this);
+    if (qApp) {
+        qApp->removeEventFilter(this);
+        qApp->removeNativeEventFilter(windowWatch_.get());
+    }
     for (auto& [form, window] : windows_) {
         window->release();
         delete window;
@@ -210,6 +333,8 @@ void QtDesktop::runMessageBox(const std::string& text, int style, const std::str
     closingBox_ = false;
     box.exec();
     box_ = nullptr;
+    // A window destroyed behind the box closes as soon as the box lets it.
+    if (!destroyed_.empty()) QTimer::singleShot(0, this, [this] { closeDestroyed(); });
     // During a replay only the replay closes its boxes; a player who closes one ends it.
     if (playerLockedOut() && !closingBox_ && !ended()) endFromOutside();
 }
@@ -226,6 +351,21 @@ void QtDesktop::closedByPlayer(Form& form) {
     } else {
         closeWindow(form);
     }
+}
+
+void QtDesktop::windowDestroyed(FormWindow& window) {
+    if (!window.form() || !window.form()->loaded()) return;
+    destroyed_.push_back(window.form());
+    QTimer::singleShot(0, this, [this] { closeDestroyed(); });
+}
+
+void QtDesktop::closeDestroyed() {
+    if (modal() || ended()) return;
+    const auto forms = std::move(destroyed_);
+    destroyed_.clear();
+    // The window cannot come back: the game goes on as if its close box had been pressed.
+    for (Form* form : forms)
+        if (form->loaded() && !ended()) closedByPlayer(*form);
 }
 
 void QtDesktop::painted(const FormWindow& window) {
@@ -296,11 +436,12 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     if (qobject_cast<QLineEdit*>(widget)) return false;  // typing a name
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
-    // X11 sends its own repeats as release-press pairs, and none for Shift; we make the repeats
-    // ourselves instead, as the classic keyboard does.
+    // The window system's own repeats never reach the game (X repeats no Shift, and repeats a
+    // key held before another one): the desktop makes the repeats, as the classic keyboard
+    // does. A press of a key already down can only be such a repeat.
     if (key->isAutoRepeat()) return true;
     const int code = virtualKey(*key);
-    if (code == 0) return true;
+    if (type == QEvent::KeyPress && keyHeld(code)) return true;
     if (type == QEvent::KeyPress) {
         pressKey(*window->form(), code);
     } else {

@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/desktop_base.h"
 
@@ -41,6 +43,9 @@ class QtDesktop : public QObject, public DesktopBase {
 
     // The player closed a window with its close box. During a replay that ends the replay.
     void closedByPlayer(Form& form);
+    // Another program destroyed the window: it closes as by its close box, once no message
+    // box stands in the way.
+    void windowDestroyed(FormWindow& window);
     // The first paint of a window: with SKYVANE_TRACE_STARTUP set, the moment of the first
     // frame is written to stderr for the benchmarks.
     void painted(const FormWindow& window);
@@ -59,11 +64,15 @@ class QtDesktop : public QObject, public DesktopBase {
     void quit() override;
 
   private:
+    class WindowWatch;
     std::int64_t nowNs() const;
+    void closeDestroyed();
     void arm(std::uint64_t period, std::int64_t now);
     void focusChanged(QWidget* now);
 
     std::unordered_map<const Form*, FormWindow*> windows_;
+    std::unique_ptr<WindowWatch> windowWatch_;
+    std::vector<Form*> destroyed_;
     std::function<void()> onEnd_;
     std::function<std::int64_t()> clock_;
     QElapsedTimer elapsed_;
@@ -77,7 +86,7 @@ class QtDesktop : public QObject, public DesktopBase {
     bool tracePace_ = false;  // SKYVANE_TRACE_PACE: every period's moment on stderr
 };
 
-// The virtual-key code of a Qt key event, or 0 for a key the game has no code for.
+// The virtual-key code of a Qt key event; a key the game has no name for is vk::Other.
 int virtualKey(const QKeyEvent& event);
 
 }  // namespace skyvane

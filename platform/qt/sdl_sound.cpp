@@ -95,6 +95,8 @@ SdlSound::~SdlSound() {
 }
 
 void SdlSound::play(const char* name, unsigned flags) {
+    // Stopping a sound that never started asks nothing of the audio system.
+    if (!name && !started_) return;
     start();
     {
         std::lock_guard lock(shared_->mutex);

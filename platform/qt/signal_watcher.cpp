@@ -1,12 +1,15 @@
 #include "platform/qt/signal_watcher.h"
 
 #include <QSocketNotifier>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
+#include <semaphore.h>
 #include <unistd.h>
 #endif
 
@@ -18,12 +21,35 @@ namespace {
 int pipeFds[2] = {-1, -1};
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Wakes the watchdog: a signal, or the watcher going away.
+sem_t watchdogWake;
+volatile std::sig_atomic_t firstSignal = 0;
+std::atomic<bool> watchdogQuit{false};
+
 void writeSignalNumber(int signal) {
-    // Only what is safe in a signal handler: one write.
+    // Only what is safe in a signal handler: one write, one semaphore post.
     const int saved = errno;
     const char number = static_cast<char>(signal);
     [[maybe_unused]] const auto written = ::write(pipeFds[1], &number, 1);
+    if (!firstSignal) firstSignal = signal;
+    sem_post(&watchdogWake);
     errno = saved;
+}
+
+// The event loop ends the game on a signal; a handler that holds the loop (a name of millions
+// of characters being laid out) must not hold the end. After the grace the process ends by the
+// signal from here, and the sound ends with the process.
+void watch() {
+    while (sem_wait(&watchdogWake) != 0 && errno == EINTR) {
+    }
+    if (watchdogQuit) return;
+    const auto until = std::chrono::steady_clock::now() + SignalWatcher::kGrace;
+    while (std::chrono::steady_clock::now() < until) {
+        if (watchdogQuit) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (watchdogQuit) return;
+    SignalWatcher::dieBy(firstSignal);
 }
 #endif
 
@@ -42,6 +68,9 @@ SignalWatcher::SignalWatcher(std::function<void(int)> onSignal) : onSignal_(std:
     action.sa_handler = &writeSignalNumber;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    sem_init(&watchdogWake, 0, 0);
+    watchdogQuit = false;
+    watchdog_ = std::thread(&watch);
     for (int s : kSignals) ::sigaction(s, &action, nullptr);
 #endif
 }
@@ -50,6 +79,10 @@ SignalWatcher::~SignalWatcher() {
 #if defined(Q_OS_UNIX)
     if (pipeFds[0] < 0) return;
     for (int s : kSignals) std::signal(s, SIG_DFL);
+    watchdogQuit = true;
+    sem_post(&watchdogWake);
+    if (watchdog_.joinable()) watchdog_.join();
+    sem_destroy(&watchdogWake);
     delete notifier_;
     for (int& fd : pipeFds) {
         ::close(fd);
