@@ -26,10 +26,13 @@ std::string TraceSum::firstDifference(const TraceSum& other) const {
     return lines() == other.lines() ? "the hashes differ" : "the line counts differ";
 }
 
+TraceLog TraceSum::log(Sound* sound) {
+    if (keep_) return TraceLog([this](std::string_view line) { add(line); }, sound);
+    return TraceLog(hash_, sound);
+}
+
 RecordedGame::RecordedGame(bool keepLines)
-    : trace(keepLines),
-      log([this](std::string_view line) { trace.add(line); }, &sound),
-      game(desktop, log) {
+    : trace(keepLines), log(trace.log(&sound)), game(desktop, log) {
     log.follow(desktop);
     desktop.setTrace(&log);
     fd_ = memfd_create("skyvane-replay", MFD_CLOEXEC);
@@ -74,7 +77,7 @@ Replayed replayText(const std::string& text, bool keepLines,
         return result;
     }
     RecordingSound sound;
-    TraceLog log([&](std::string_view line) { result.trace.add(line); }, &sound);
+    TraceLog log = result.trace.log(&sound);
     result.summary = replayHeadless(std::move(file.inputs), log, &log, [&](HeadlessDesktop& d) {
         if (prepare) prepare(d);
         log.follow(d);

@@ -350,20 +350,33 @@ ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t e
     bool betweenInputsAtLast = false;  // the line before was not a repeat
     std::uint64_t now = 0;             // the period the run has reached, skips included
     int oldStalls = 0;
+    // Read in blocks, not a character at a time: a long run has millions of lines.
+    std::vector<char> block(1 << 16);
+    std::size_t at = 0, end = 0;
     while (true) {
         line.clear();
-        char c;
         bool newline = false;
-        while (in.get(c)) {
-            if (++bytes > kMaxFileBytes)
-                return fail(0, "larger than any recorded run (" +
-                                   std::to_string(kMaxFileBytes >> 20) + " MB); not read");
-            if (c == '\n') {
-                newline = true;
-                break;
+        while (!newline) {
+            if (at == end) {
+                in.read(block.data(), static_cast<std::streamsize>(block.size()));
+                at = 0;
+                end = static_cast<std::size_t>(in.gcount());
+                if (end == 0) break;
+                bytes += end;
+                if (bytes > kMaxFileBytes)
+                    return fail(0, "larger than any recorded run (" +
+                                       std::to_string(kMaxFileBytes >> 20) + " MB); not read");
             }
-            if (line.size() >= kMaxLine) return fail(number + 1, "the line is too long");
-            line += c;
+            const char* from = block.data() + at;
+            const auto* nl = static_cast<const char*>(std::memchr(from, '\n', end - at));
+            const std::size_t n = nl ? static_cast<std::size_t>(nl - from) : end - at;
+            if (line.size() + n > kMaxLine) return fail(number + 1, "the line is too long");
+            line.append(from, n);
+            at += n;
+            if (nl) {
+                ++at;
+                newline = true;
+            }
         }
         if (!newline && line.empty()) break;
         ++number;

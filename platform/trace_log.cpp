@@ -1,17 +1,31 @@
 #include "platform/trace_log.h"
 
+#include <charconv>
+#include <cstring>
+
 #include "platform/form.h"
 
 namespace skyvane {
 
 TraceLog::TraceLog(LineSink sink, Sound* sound) : sink_(std::move(sink)), sound_(sound) {}
 
-void TraceLog::add(std::string_view what) {
-    line_ = std::to_string(desktop_ ? desktop_->period() : 0);
-    line_ += ' ';
+TraceLog::TraceLog(TraceHash& hash, Sound* sound) : hash_(&hash), sound_(sound) {}
+
+// Each line is built in one buffer that keeps its room: a run writes tens of thousands.
+void TraceLog::start() {
+    line_.clear();
+    number(desktop_ ? static_cast<std::int64_t>(desktop_->period()) : 0);
+}
+
+void TraceLog::word(std::string_view text, char before) {
+    if (hash_) {
+        hash_->text(text);
+        return;
+    }
+    line_ += before;
     // One event a line, whatever a name holds.
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char ch : what) {
+    for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c != '\\') {
             line_ += ch;
@@ -21,80 +35,120 @@ void TraceLog::add(std::string_view what) {
             line_ += kHex[c & 15];
         }
     }
-    if (sink_) sink_(line_);
+}
+
+void TraceLog::number(std::int64_t n) {
+    if (hash_) {
+        hash_->number(n);
+        return;
+    }
+    if (!line_.empty()) line_ += ' ';
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, n);
+    (void)ec;
+    line_.append(buf, end);
+}
+
+void TraceLog::finish() {
+    if (hash_) {
+        hash_->endLine();
+    } else if (sink_) {
+        sink_(line_);
+    }
 }
 
 void TraceLog::handlerCalled(const Form& form, std::string_view element, std::string_view event,
                              int code) {
-    std::string s = form.design().name + " " + std::string(element) + "_" + std::string(event);
-    if (code) s += " " + std::to_string(code);
-    add(s);
+    start();
+    word(form.design().name);
+    word(element);
+    word(event, '_');
+    if (code) number(code);
+    finish();
 }
 
 void TraceLog::elementChanged(Element& e, Property p) {
-    std::string value;
+    start();
+    word(e.form().design().name);
+    word(e.name(), '.');
     switch (p) {
         case Property::Left:
-            value = std::to_string(static_cast<Control&>(e).left());
+            number(static_cast<Control&>(e).left());
             break;
         case Property::Top:
-            value = std::to_string(static_cast<Control&>(e).top());
+            number(static_cast<Control&>(e).top());
             break;
         case Property::Visible:
-            value = static_cast<Control&>(e).visible() ? "shown" : "hidden";
+            word(static_cast<Control&>(e).visible() ? "shown" : "hidden");
             break;
         case Property::Picture:
-            value = static_cast<Image&>(e).picture().resource();
+            word(static_cast<Image&>(e).picture().resource());
             break;
         case Property::Caption:
-            value = static_cast<Label&>(e).caption();
+            word(static_cast<Label&>(e).caption());
             break;
         case Property::Text:
-            value = static_cast<TextBox&>(e).text();
+            word(static_cast<TextBox&>(e).text());
             break;
         case Property::ForeColour:
-            value = "fore " + std::to_string(static_cast<Label&>(e).foreColour());
+            word("fore");
+            number(static_cast<Label&>(e).foreColour());
             break;
         case Property::BackColour:
-            value = "back " + std::to_string(static_cast<Label&>(e).backColour());
+            word("back");
+            number(static_cast<Label&>(e).backColour());
             break;
         case Property::FillColour:
-            value = "fill " + std::to_string(static_cast<Shape&>(e).fillColour());
+            word("fill");
+            number(static_cast<Shape&>(e).fillColour());
             break;
         case Property::Interval:
-            value = "every " + std::to_string(static_cast<Timer&>(e).interval());
+            word("every");
+            number(static_cast<Timer&>(e).interval());
             break;
         case Property::Enabled:
-            value = static_cast<Timer&>(e).enabled() ? "on" : "off";
+            word(static_cast<Timer&>(e).enabled() ? "on" : "off");
             break;
         case Property::Focus:
-            value = "focus";
+            word("focus");
             break;
     }
-    add(e.form().design().name + "." + e.name() + " " + value);
+    finish();
 }
 
 void TraceLog::formChanged(Form& f, Property p) {
+    start();
+    word(f.design().name);
     if (p == Property::Caption) {
-        add(f.design().name + " caption " + f.caption());
+        word("caption");
+        word(f.caption());
     } else {
-        add(f.design().name + " focus " + (f.focus() ? f.focus()->name() : "-"));
+        word("focus");
+        word(f.focus() ? f.focus()->name() : "-");
     }
+    finish();
 }
 
 void TraceLog::play(const char* name, unsigned flags) {
-    add(std::string("sound ") + (name ? name : "-") + " " + std::to_string(flags));
+    start();
+    word("sound");
+    word(name ? name : "-");
+    number(flags);
+    finish();
     if (sound_) sound_->play(name, flags);
 }
 
-void TraceHash::add(std::string_view line) {
-    for (const char c : line) {
-        hash_ ^= static_cast<unsigned char>(c);
-        hash_ *= 1099511628211ull;
+void TraceHash::text(std::string_view bytes) {
+    // Eight bytes at a time, then the rest with its length, so "ab" "c" differs from "a" "bc".
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        mix(word);
     }
-    hash_ ^= '\n';
-    hash_ *= 1099511628211ull;
-    ++lines_;
+    std::uint64_t rest = bytes.size();
+    for (; i < bytes.size(); ++i) rest = (rest << 8) | static_cast<unsigned char>(bytes[i]);
+    mix(rest ^ (static_cast<std::uint64_t>(bytes.size()) << 56));
 }
 
 }  // namespace skyvane

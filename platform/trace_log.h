@@ -15,12 +15,16 @@
 
 namespace skyvane {
 
+class TraceHash;
+
 // Hears the desktop's handler calls and the forms' changes as a Trace, and the game's sound
-// calls as the Sound it passes them on to.
+// calls as the Sound it passes them on to. Each event becomes a line for the sink, or, for runs
+// too long to keep as text (the fuzzer's), goes straight into a hash.
 class TraceLog : public Trace, public Sound {
   public:
     using LineSink = std::function<void(std::string_view line)>;
     explicit TraceLog(LineSink sink, Sound* sound = nullptr);
+    explicit TraceLog(TraceHash& hash, Sound* sound = nullptr);
     // The desktop whose periods stamp the lines.
     void follow(const DesktopBase& desktop) { desktop_ = &desktop; }
 
@@ -31,22 +35,40 @@ class TraceLog : public Trace, public Sound {
     void play(const char* name, unsigned flags) override;
 
   private:
-    void add(std::string_view what);
+    void start();
+    void word(std::string_view text, char before = ' ');
+    void number(std::int64_t n);
+    void finish();
 
     const DesktopBase* desktop_ = nullptr;
     LineSink sink_;
+    TraceHash* hash_ = nullptr;
     Sound* sound_;
     std::string line_;
 };
 
-// FNV-1a over the lines, for comparing runs too long to keep whole.
+// A hash of a trace, for comparing runs too long to keep whole: two runs that hashed the same
+// events in the same way have the same value. Not for adversaries.
 class TraceHash {
   public:
-    void add(std::string_view line);
+    void add(std::string_view line) {
+        text(line);
+        endLine();
+    }
+    void text(std::string_view bytes);
+    void number(std::int64_t n) { mix(static_cast<std::uint64_t>(n) ^ 0x9E3779B97F4A7C15ull); }
+    void endLine() {
+        mix(0xA5A5A5A5A5A5A5A5ull);
+        ++lines_;
+    }
     std::uint64_t value() const { return hash_; }
     std::uint64_t lines() const { return lines_; }
 
   private:
+    void mix(std::uint64_t v) {
+        hash_ = (hash_ ^ v) * 0x100000001B3ull;
+        hash_ ^= hash_ >> 29;
+    }
     std::uint64_t hash_ = 14695981039346656037ull;
     std::uint64_t lines_ = 0;
 };

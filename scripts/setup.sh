@@ -24,10 +24,11 @@ skyvane_install() {
 SKYVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev
     libgl-dev libsdl2-mixer-dev fonts-ipafont-gothic fonts-ipafont-mincho)
 # To test: GoogleTest, clang with its sanitizers and libFuzzer, the linters, the desktop the
-# real program is driven on, a sound server, and the checkers of the launcher files.
+# real program is driven on (XTEST for the pilot that flies it), a sound server, and the
+# checkers of the launcher files.
 SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format clang-tidy
-    xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio pulseaudio-utils
-    desktop-file-utils appstream)
+    libx11-dev libxtst-dev xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio
+    pulseaudio-utils desktop-file-utils appstream)
 
 # Configures a build folder; CMake's own words are shown only when it fails.
 skyvane_configure() {  # FOLDER [CMAKE ARGS...]

@@ -280,6 +280,68 @@ if title_then_join "Storm"; then
     fi
 fi
 
+# ---- A full disk under a recording: said at once, the game plays on, the file replays ----
+case="a recording that fills the disk"
+: >"$work/cut.replay"
+# The system's limit on a file's size makes the disk full for this game alone.
+started=$(now)
+(cd "$work" && ulimit -f 1 && exec "$exe" --record cut.replay) >"$work/out" 2>&1 &
+game=$!
+pids+=("$game")
+if title_then_join "Full"; then
+    go
+    xdotool keydown shift
+    sleep 3
+    xdotool keyup shift
+    said=$(grep 'recording stopped' "$work/out")
+    [ -n "$said" ] || fail "$case: nothing said when the disk filled"
+    kill -0 "$game" 2>/dev/null || fail "$case: the game did not play on"
+    wmctrl -i -c "$mission"
+    wait_end 1000 || fail "$case: did not end"
+    [ "$status" -ne 0 ] || fail "$case: ended with status 0"
+    replayed=$("$exe" --replay "$work/cut.replay" --headless 2>&1)
+    [[ "$replayed" == phase=* ]] || fail "$case: the cut file does not replay: $replayed"
+    ok "$case: '$said', status $status, the file replays: $replayed"
+fi
+
+# ---- A window destroyed by another program ends the game as its close box would ----
+case="the title window destroyed by another program"
+launch "$work"
+if title=$(find_window "SV（災害救助シュミレーション）" 1000); then
+    xdotool windowclose "$title"
+    wait_end 1000 && [ "$status" -eq 0 ] && ok "$case: ended in ${took} ms" ||
+        fail "$case: status $status after ${took} ms"
+else
+    fail "$case: no title screen"
+fi
+case="the mission window destroyed in flight by another program"
+launch "$work"
+if title_then_join "Gone"; then
+    go
+    xdotool windowclose "$mission"
+    wait_end 1000 && [ "$status" -eq 0 ] && ok "$case: ended in ${took} ms" ||
+        fail "$case: status $status after ${took} ms"
+fi
+
+# ---- A signal while a handler holds the loop: a name of 15 MB lays out for seconds ----
+case="SIGTERM while the game lays out a name of 15 MB"
+{
+    echo "skyvane-replay 1"
+    printf '0 text Form2 Text1 ='
+    head -c 15000000 /dev/zero | tr '\0' 'A'
+    echo
+    echo "1 click Form2 Command1"
+    echo "600 wait"
+} >"$work/busy.replay"
+started=$(now)
+(cd "$work" && exec "$exe" --replay "$work/busy.replay") >"$work/out" 2>&1 &
+game=$!
+pids+=("$game")
+sleep 1
+kill -TERM "$game"
+wait_end 1000 && [ "$status" -eq 143 ] && ok "$case: ended in ${took} ms, status 143" ||
+    fail "$case: status $status after ${took} ms"
+
 # ---- A display that goes away ----
 case="the display goes away"
 launch "$work"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Replays in the game's own windows under Xvfb end where their headless replays end, and the
-# command line refuses a bad replay before it opens anything. The recorded runs with a box
+# Replays in the game's own windows under Xvfb end where their headless replays end. The
+# recorded runs with a box
 # opened inside a replayed period pin a bug: the grid stopped behind such a box and the replay
 # waited for ever.
 # Usage: replay_in_window.sh SKYVANE REPLAYS_DIR
@@ -36,17 +36,4 @@ for file in "$replays"/*.replay; do
     fi
 done
 
-# A bad replay is refused with its file and line, status 2, before any window: with no display
-# at all, the refusal is still the only thing that happens.
-printf 'skyvane-replay 1\n5 click Form2 Command1\nnonsense\n' >"$work/bad.replay"
-for mode in "" --headless; do
-    err=$(cd "$work" && DISPLAY= "$exe" --replay "$work/bad.replay" $mode 2>&1 >/dev/null)
-    status=$?
-    if [ "$status" -eq 2 ] && [[ "$err" == *"bad.replay:3: cannot read this input"* ]]; then
-        echo "ok: a bad replay ${mode:-in the windows} is refused: $err"
-    else
-        echo "FAIL: a bad replay ${mode:-in the windows}: status $status, '$err'"
-        failures=$((failures + 1))
-    fi
-done
 [ "$failures" -eq 0 ]
