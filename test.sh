@@ -43,7 +43,7 @@ for target in fuzz_game fuzz_replay; do
     mkdir -p "$scratch/$target"
     build-san/fuzz/$target -max_total_time=60 -print_final_stats=1 \
         -artifact_prefix="$scratch/$target-" "$scratch/$target" \
-        "$(if [ $target = fuzz_game ]; then echo fuzz/corpus/game; else echo tests/replays; fi)" >"$scratch/$target.log" 2>&1 &
+        $(if [ $target = fuzz_game ]; then echo build-san/fuzz/seeds; else echo tests/replays build-san/fuzz/scripted-replays; fi) >"$scratch/$target.log" 2>&1 &
     eval "${target}_pid=$!"
 done
 fuzz_failed=0

@@ -41,7 +41,7 @@ class Flight {
 
   private:
     HeadlessDesktop desktop_;
-    RecordingSound sound_;
+    NullSound sound_;
     Game game_{desktop_, sound_};
 };
 

@@ -13,9 +13,10 @@ BENCHMARK(PeriodInFlight);
 
 // A whole won mission, five trips, replayed headless.
 static void WonMissionReplayed(benchmark::State& state) {
-    const auto file = skyvane::readReplay(SKYVANE_REPLAYS "/five-trips-and-the-win.replay");
+    const auto file =
+        skyvane::readReplay(SKYVANE_SCRIPTED_REPLAYS "/five-trips-and-the-win.replay");
     for (auto _ : state) {
-        skyvane::RecordingSound sound;
+        skyvane::NullSound sound;
         benchmark::DoNotOptimize(skyvane::replayHeadless(file.inputs, sound));
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/headless/headless_desktop.h"
 #include "screens/game.h"
 #include "screens/phase.h"
+#include "tests/recording_sound.h"
 
 namespace skyvane::fuzzing {
 
@@ -302,7 +303,7 @@ class Driver {
                 buttonsAre(false, false, false);
                 timersAre(true, true);
                 expect(m.Timer7.enabled(), "the fuel warning does not run");
-                expect(playing && *playing == "HERI3.wav" && sound_.looping(),
+                expect(playing && *playing == mission_sounds::kRotor && sound_.looping(),
                        "the rotor does not loop in flight");
                 if (watch_.judged > 0) {
                     const int shown = std::atoi(m.Label5.caption().c_str());
@@ -333,7 +334,7 @@ class Driver {
                 expect(m.Label8.caption() == "-1", "the altitude after the loss");
                 if (phase == Phase::Sunk) silent();
                 if (phase == Phase::Crashed)
-                    expect(playing && *playing == "BAKU.wav" && !sound_.looping(),
+                    expect(playing && *playing == mission_sounds::kExplosion && !sound_.looping(),
                            "the explosion does not play once");
                 break;
             case Phase::Won:

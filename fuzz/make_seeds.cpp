@@ -1,6 +1,7 @@
 // Writes the scripted playthroughs of the tests as the game fuzzer's seeds and as replay files,
-// each replay with the line its headless replay must print. The replays are the tests' own
-// (tests/replays) and the replay fuzzer's seeds. Usage: make_seeds GAME_DIR REPLAY_DIR
+// each replay with the line its headless replay must print. Every build runs it (into
+// build/fuzz/seeds and build/fuzz/scripted-replays); the replays are played by the tests and
+// seed the replay fuzzer. Usage: make_seeds GAME_DIR REPLAY_DIR
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "screens/game.h"
 #include "screens/phase.h"
 #include "tests/pilot.h"
+#include "tests/recording_sound.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "platform/replay.h"
 #include "platform/trace_log.h"
 #include "screens/game.h"
+#include "tests/recording_sound.h"
 
 namespace skyvane::fuzzing {
 

@@ -81,7 +81,7 @@ FormSpec window(const WindowRow& row) {
     f.border = row.border;
     f.minButton = row.minButton;
     f.maxButton = row.maxButton;
-    f.background = kBlack;
+    f.background = colours::kBlack;
     f.start = row.start;
     f.icon = row.icon;
     return f;

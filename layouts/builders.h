@@ -13,8 +13,6 @@
 
 namespace skyvane::layout {
 
-using namespace colours;
-
 // Left, top, width and height in twips, relative to the container.
 struct Box {
     int left = 0, top = 0, width = 0, height = 0;
@@ -22,8 +20,8 @@ struct Box {
 
 // Labels of the game are yellow on black unless their row says otherwise.
 struct LabelLook {
-    Colour fore = kYellow;
-    Colour back = kBlack;
+    Colour fore = colours::kYellow;
+    Colour back = colours::kBlack;
     FontSpec font = {};  // no face: the window's default font
     bool border = false;
     Align align = Align::Left;
@@ -61,7 +59,7 @@ struct FrameRow {
     const char* name;
     const char* role;
     Box box;
-    Colour background = kBlack;
+    Colour background = colours::kBlack;
     int tab = -1;
 };
 

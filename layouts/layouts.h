@@ -9,11 +9,6 @@ const FormSpec& missionLayout();
 const FormSpec& titleLayout();
 const FormSpec& closingLayout();
 
-// Faces as the layouts name them; the adapter maps them to installed faces.
-inline constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
-inline constexpr const char* kGothic = "ＭＳ ゴシック";
-inline constexpr const char* kMincho = "ＭＳ 明朝";
-
 // The pictures, compiled in as resources.
 namespace pictures {
 inline constexpr const char* SideLeft = ":/pictures/side-left.xpm";

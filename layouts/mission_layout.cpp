@@ -8,12 +8,13 @@
 namespace skyvane {
 
 using namespace layout;
+using namespace colours;
 
 namespace {
 
-const FontSpec kNumberFont{kPGothic, 14.25, false};
-const FontSpec kCaptionFont{kGothic, 14.25, false};
-const FontSpec kMessageFont{kPGothic, 9.75, true};
+const FontSpec kNumberFont{faces::kPGothic, 14.25, false};
+const FontSpec kCaptionFont{faces::kGothic, 14.25, false};
+const FontSpec kMessageFont{faces::kPGothic, 9.75, true};
 
 const LabelLook kCaption{.font = kCaptionFont};
 const LabelLook kNumber{.font = kNumberFont, .border = true, .align = Align::Right};

@@ -7,10 +7,11 @@
 namespace skyvane {
 
 using namespace layout;
+using namespace colours;
 
 namespace {
 
-const FontSpec kTitleFont{kMincho, 26.25, true};
+const FontSpec kTitleFont{faces::kMincho, 26.25, true};
 
 FormSpec buildTitle() {
     FormSpec f = window({.name = "Form2",

@@ -22,6 +22,12 @@ struct Zone {
         return x > left && x < right && z > top && z < bottom;
     }
 };
+// Beyond these the helicopter is off the map, and a pointer at that edge shows where it went.
+inline constexpr std::int16_t kMapLeft = -100;
+inline constexpr std::int16_t kMapRight = 4200;
+inline constexpr std::int16_t kMapTop = -100;
+inline constexpr std::int16_t kMapBottom = 2800;
+
 inline constexpr Zone kTargetZone{480, 720, 1000, 1300};  // around the target mark □
 inline constexpr Zone kBaseZone{3480, 3700, 2200, 2520};  // around the base mark ○
 

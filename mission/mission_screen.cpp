@@ -238,11 +238,11 @@ void MissionScreen::Timer1_Timer() {
     step(HeliY, DirY, SpeedY);
     Image2.setTop(HeliY);
     step(HeliX, DirX, SpeedX);
-    Image6.setVisible(HeliX > 4200);
-    Image7.setVisible(HeliX < -100);
+    Image6.setVisible(HeliX > flight::kMapRight);
+    Image7.setVisible(HeliX < flight::kMapLeft);
     step(HeliZ, DirZ, SpeedZ);
-    Image4.setVisible(HeliZ < -100);
-    Image5.setVisible(HeliZ > 2800);
+    Image4.setVisible(HeliZ < flight::kMapTop);
+    Image5.setVisible(HeliZ > flight::kMapBottom);
     Image3.setLeft(HeliX);
     Image3.setTop(HeliZ);
     thrust(DirX, SpeedX, KeyX);

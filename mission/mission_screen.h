@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "mission/mission_sounds.h"
 #include "platform/desktop.h"
 #include "platform/form.h"
 #include "platform/sound.h"
@@ -156,12 +157,6 @@ class MissionScreen : public Form {
     const TextBox& pilotName_;
     Form& closing_;
 };
-
-// The wave files, as the sound calls name them.
-namespace mission_sounds {
-inline constexpr const char* kRotor = "HERI3.wav";
-inline constexpr const char* kExplosion = "BAKU.wav";
-}  // namespace mission_sounds
 
 // Texts of the mission screen.
 namespace mission_text {

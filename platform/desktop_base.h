@@ -84,11 +84,7 @@ class DesktopBase : public Desktop, private TimerClock {
     void loseKeyboard();
 
     bool keyHeld(int keyCode) const;
-    // The key whose repeats the desktop makes, 0 for none.
-    int repeatingKey() const { return repeatKey_; }
     bool modal() const { return boxes_ > 0; }
-
-    const std::vector<Form*>& loadedForms() const { return forms_; }
 
     // Listeners: the input sink records what the game takes; the trace hears every handler
     // call and property change of every loaded form.

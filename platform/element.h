@@ -23,8 +23,16 @@ enum class ShapeKind { Rectangle, RoundedRectangle, Circle };
 // Interior of a shape: Transparent shows what lies behind, Opaque the back colour, Solid the fill.
 enum class Fill { Transparent, Opaque, Solid };
 
+// Faces as the layouts name them, after the classic Japanese desktop; the adapters map them to
+// faces that are installed.
+namespace faces {
+inline constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
+inline constexpr const char* kGothic = "ＭＳ ゴシック";
+inline constexpr const char* kMincho = "ＭＳ 明朝";
+}  // namespace faces
+
 struct FontSpec {
-    std::string face;  // empty: the window's default font
+    std::string face;  // one of faces::, or empty: the window's default font
     double points = 0;
     bool bold = false;
 };

@@ -69,13 +69,6 @@ Element* Form::findOrThrow(std::string_view name) const {
     throw std::logic_error("no element " + std::string(name) + " on " + spec_.name);
 }
 
-std::vector<Focusable*> Form::tabOrder() const {
-    std::vector<Focusable*> out;
-    for (Focusable* f : tabStops_)
-        if (f->visible()) out.push_back(f);
-    return out;
-}
-
 Focusable* Form::nextInTabOrder(int tabIndex) const {
     for (Focusable* f : tabStops_)
         if (f->visible() && f->design().tabIndex > tabIndex) return f;

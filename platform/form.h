@@ -64,8 +64,6 @@ class Form {
 
     // The element holding the keyboard focus, or null when the window holds it itself.
     Focusable* focus() const { return focus_; }
-    // Visible focusable elements in tab order.
-    std::vector<Focusable*> tabOrder() const;
     // The first visible one after this tab index (-1: the first of all), or null.
     Focusable* nextInTabOrder(int tabIndex) const;
 

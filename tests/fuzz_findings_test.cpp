@@ -23,9 +23,8 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& dir) {
 }
 
 TEST(FuzzFindings, EverySeedAndFindingPlaysWithoutBreakingARule) {
-    const std::filesystem::path root(SKYVANE_FUZZ_DIR);
-    auto files = filesIn(root / "corpus" / "game");
-    const auto found = filesIn(root / "findings");
+    auto files = filesIn(SKYVANE_SEEDS);
+    const auto found = filesIn(SKYVANE_FINDINGS);
     files.insert(files.end(), found.begin(), found.end());
     ASSERT_FALSE(files.empty());
     for (const auto& file : files) {

@@ -8,6 +8,7 @@
 
 #include "platform/headless/headless_desktop.h"
 #include "screens/game.h"
+#include "tests/recording_sound.h"
 
 namespace skyvane::testing {
 

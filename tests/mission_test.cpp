@@ -34,8 +34,8 @@ class Mission : public GameFixture {
 };
 
 const SoundCall kStop{std::nullopt, 0};
-const SoundCall kRotor{std::string("HERI3.wav"), 9};
-const SoundCall kBoom{std::string("BAKU.wav"), 1};
+const SoundCall kRotor{std::string(mission_sounds::kRotor), kSoundAsync | kSoundLoop};
+const SoundCall kBoom{std::string(mission_sounds::kExplosion), kSoundAsync};
 
 // ---- Setup ----
 
@@ -302,7 +302,7 @@ TEST_F(Mission, ShiftGivesLiftOnlyWhileTheEngineRuns) {
     EXPECT_EQ(m.Shape8.fillColour(), kRed);
     release(vk::Shift);
     EXPECT_EQ(m.KeyY, 0);
-    EXPECT_EQ(m.Shape8.fillColour(), 64u);
+    EXPECT_EQ(m.Shape8.fillColour(), kDarkRed);
 
     press(vk::Space);  // other keys change nothing while the engine runs
     release(vk::Space);
@@ -313,7 +313,7 @@ TEST_F(Mission, ShiftGivesLiftOnlyWhileTheEngineRuns) {
     press(vk::Shift);
     EXPECT_EQ(m.KeyY, 0);
     EXPECT_EQ(m.Label1.caption(), "0");
-    EXPECT_EQ(m.Shape8.fillColour(), 64u);
+    EXPECT_EQ(m.Shape8.fillColour(), kDarkRed);
     press(vk::Left);  // arrows still steer a dry helicopter
     EXPECT_EQ(m.KeyX, -1);
 }
@@ -336,7 +336,7 @@ TEST_F(Mission, HeldShiftLosesLiftAtTheNextRepeatWhenTheTankRunsDry) {
         EXPECT_EQ(m.KeyY, 0) << seed;
         EXPECT_EQ(m.Shape8.fillColour(), kRed) << seed;  // red until Shift comes up
         release(vk::Shift);
-        EXPECT_EQ(m.Shape8.fillColour(), 64u) << seed;
+        EXPECT_EQ(m.Shape8.fillColour(), kDarkRed) << seed;
         judge(-1, 2000, 2000, 2360, 30);  // end this flight with a crash
         m.Command1.setVisible(true);
     }
@@ -363,20 +363,38 @@ TEST(FlightRules, TheLinesAndZonesAreTheGamesOwn) {
     }
 }
 
+// The orders quote the rules in the game's own words: a rule changed in one place alone leaves
+// the texts saying what the game no longer does.
+TEST(FlightRules, TheOrdersQuoteTheRulesAsTheyAre) {
+    auto fullWidth = [](int n) {
+        std::string s;
+        for (const char c : std::to_string(n))
+            s += std::string("０１２３４５６７８９").substr((c - '0') * 3, 3);
+        return s;
+    };
+    const std::string limit = "昇降速度" + std::to_string(flight::kMaxLandingSpeed) + "以内";
+    for (const char* order : {kBriefing, kGoOrder, kBackOrder})
+        EXPECT_NE(std::string(order).find(limit), std::string::npos) << order;
+    const std::string briefing = kBriefing;
+    EXPECT_NE(briefing.find(fullWidth(flight::kPeopleToRescue) + "名を救出"), std::string::npos);
+    EXPECT_NE(briefing.find(fullWidth(flight::kPeoplePerTrip) + "名である"), std::string::npos);
+}
+
 TEST_F(Mission, TouchDownsAreJudgedAtTheLinesAndZoneEdges) {
     constexpr auto T = flight::kTargetZone;
     constexpr auto B = flight::kBaseZone;
     constexpr auto G = flight::kGroundLine;
     constexpr auto S = flight::kSeaLine;
+    constexpr auto L = static_cast<std::int16_t>(flight::kMaxLandingSpeed);
     const struct {
         const char* name;
         std::int16_t outbound, x, z, y, speed;
         Outcome outcome;
     } cases[] = {
-        {"target at 20", -1, 600, 1150, G + 1, 20, Outcome::PickUp},
-        {"target at 21", -1, 600, 1150, G + 1, 21, Outcome::Crash},
-        {"target at -20", -1, 600, 1150, G + 1, -20, Outcome::PickUp},
-        {"target at -21: the gauge reads 21", -1, 600, 1150, G + 1, -21, Outcome::Crash},
+        {"target at the limit", -1, 600, 1150, G + 1, L, Outcome::PickUp},
+        {"target just over it", -1, 600, 1150, G + 1, L + 1, Outcome::Crash},
+        {"target at minus the limit", -1, 600, 1150, G + 1, -L, Outcome::PickUp},
+        {"climbing just over it: the gauge reads it", -1, 600, 1150, G + 1, -L - 1, Outcome::Crash},
         {"on the landing line", -1, 600, 1150, G, 60, Outcome::None},
         {"target, left edge inside", -1, T.left + 1, 1150, 2400, 5, Outcome::PickUp},
         {"target, left edge", -1, T.left, 1150, 2400, 5, Outcome::None},
@@ -387,8 +405,8 @@ TEST_F(Mission, TouchDownsAreJudgedAtTheLinesAndZoneEdges) {
         {"target, bottom edge inside", -1, 600, T.bottom - 1, 2400, 5, Outcome::PickUp},
         {"target, bottom edge", -1, 600, T.bottom, 2400, 5, Outcome::None},
         {"base while outbound", -1, 3590, 2360, 2400, 5, Outcome::None},
-        {"base at 20", 0, 3590, 2360, G + 1, 20, Outcome::Delivery},
-        {"base at 21", 0, 3590, 2360, G + 1, 21, Outcome::Crash},
+        {"base at the limit", 0, 3590, 2360, G + 1, L, Outcome::Delivery},
+        {"base just over it", 0, 3590, 2360, G + 1, L + 1, Outcome::Crash},
         {"base, left edge inside", 0, B.left + 1, 2360, 2400, 5, Outcome::Delivery},
         {"base, left edge", 0, B.left, 2360, 2400, 5, Outcome::None},
         {"base, right edge inside", 0, B.right - 1, 2360, 2400, 5, Outcome::Delivery},

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "layouts/colours.h"
 #include "tests/behind_box.h"
 #include "tests/game_fixture.h"
 #include "tests/pilot.h"
@@ -71,7 +72,7 @@ TEST_P(Playthrough, LettingGoAfterTakeOffCrashes) {
     desktop.advance(640);  // ten seconds
     EXPECT_EQ(m.Label9.caption(), "爆発炎上中！！　昇降速度が速すぎました！");
     EXPECT_EQ(m.focus(), &m.Command2);
-    EXPECT_EQ(sound.playing(), std::optional<std::string>("BAKU.wav"));
+    EXPECT_EQ(sound.playing(), std::optional<std::string>(mission_sounds::kExplosion));
 }
 
 TEST_P(Playthrough, ComingDownGentlyOutsideTheZonesSinks) {
@@ -103,14 +104,14 @@ class Screens : public GameFixture {};
 
 TEST_F(Screens, TitleBlinksAndScrollsThePrologue) {
     auto& t = game.title;
-    EXPECT_EQ(t.Label2.foreColour(), 4194304u);
+    EXPECT_EQ(t.Label2.foreColour(), colours::kNavy);
     EXPECT_EQ(t.Image1.top(), 1800);
     desktop.advance(1);
     EXPECT_EQ(t.Image1.top(), 995);
     desktop.advance(31);
-    EXPECT_EQ(t.Label2.foreColour(), 16711680u);
+    EXPECT_EQ(t.Label2.foreColour(), colours::kBlue);
     desktop.advance(32);
-    EXPECT_EQ(t.Label2.foreColour(), 4194304u);
+    EXPECT_EQ(t.Label2.foreColour(), colours::kNavy);
     desktop.advance(1399 - 63);
     EXPECT_EQ(t.ScrollTop, -6000);
     desktop.advance(1);

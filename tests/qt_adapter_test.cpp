@@ -18,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "layouts/colours.h"
 #include "layouts/layouts.h"
 #include "platform/headless/headless_desktop.h"
 #include "platform/qt/qt_desktop.h"
@@ -26,11 +27,18 @@
 #include "replay/headless_replay.h"
 #include "screens/game.h"
 #include "tests/behind_box.h"
+#include "tests/recording_sound.h"
 
 namespace skyvane {
 namespace {
 
 constexpr std::int64_t kPeriodNs = 15'625'000;
+
+// Renders go into the build tree, wherever the test runs from.
+QString renderPath(const QString& name) {
+    QDir().mkpath(SKYVANE_RENDERS);
+    return QString(SKYVANE_RENDERS "/%1.png").arg(name);
+}
 
 struct QtGame : ::testing::Test {
     QtGame() {
@@ -40,8 +48,7 @@ struct QtGame : ::testing::Test {
     FormWindow& window(const Form& f) { return *desktop.windowFor(f); }
     QImage render(const Form& f, const char* file) {
         QImage img = window(f).grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QDir().mkpath("renders");
-        img.save(QString("renders/%1.png").arg(file));
+        img.save(renderPath(file));
         return img;
     }
     void join(const std::string& name) {
@@ -173,10 +180,10 @@ TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
         const char* family;
         int pixels;
     } cases[] = {
-        {{kPGothic, 14.25, false}, "IPAPGothic", 19},
-        {{kGothic, 14.25, false}, "IPAGothic", 19},
-        {{kPGothic, 9.75, true}, "IPAPGothic", 13},
-        {{kMincho, 26.25, true}, "IPAMincho", 35},
+        {{faces::kPGothic, 14.25, false}, "IPAPGothic", 19},
+        {{faces::kGothic, 14.25, false}, "IPAGothic", 19},
+        {{faces::kPGothic, 9.75, true}, "IPAPGothic", 13},
+        {{faces::kMincho, 26.25, true}, "IPAMincho", 35},
         {{}, "IPAPGothic", 11},
     };
     for (const auto& c : cases) {
@@ -365,8 +372,7 @@ TEST(QtLook, TheDefaultFontIsCrispAndTheKeyHelpKeepsToOneLine) {
     const QImage ink = inkOf(chosen, panel, 15);
     add("chosen", ink);
     p.end();
-    QDir().mkpath("renders");
-    sheet.save("renders/default-font-options.png");
+    sheet.save(renderPath("default-font-options"));
 
     int full = 0, partial = 0;
     for (int yy = 0; yy < ink.height(); ++yy)
@@ -474,8 +480,7 @@ TEST_F(QtGame, AtScaleTwoEveryWindowIsTwiceTheSizeSharpAndAligned) {
         FormWindow& w = window(*sc.form);
         const Scaled s = compareScales(w);
         EXPECT_EQ(s.at2.size(), sc.size * 2);
-        QDir().mkpath("renders");
-        s.at2.save(QString("renders/%1-at-2x.png").arg(sc.name));
+        s.at2.save(renderPath(QString("%1-at-2x").arg(sc.name)));
         // Pictures, shapes, borders and backgrounds are the same pixels, doubled; only the
         // text, drawn at twice the size rather than enlarged, may differ.
         EXPECT_GT(s.match, 0.9) << s.match;
@@ -589,9 +594,9 @@ TEST_F(QtGame, KeysReachTheFlightAndHeldKeysRepeatThroughTheAdapter) {
     EXPECT_EQ(m.KeyY, 1);
     advanceTo(32 * kPeriodNs);  // 500 ms: the adapter repeats the held Shift
     EXPECT_EQ(m.KeyY, 0);
-    EXPECT_EQ(m.Shape8.fillColour(), 255u);
+    EXPECT_EQ(m.Shape8.fillColour(), colours::kRed);
     key(QEvent::KeyRelease, Qt::Key_Shift, m);
-    EXPECT_EQ(m.Shape8.fillColour(), 64u);
+    EXPECT_EQ(m.Shape8.fillColour(), colours::kDarkRed);
 }
 
 // Another window takes the keyboard: the held keys are let go, their key-up handlers run, and
@@ -606,7 +611,7 @@ TEST_F(QtGame, AWindowThatLosesTheKeyboardLetsGoOfItsKeys) {
     QApplication::sendEvent(&window(m), &deactivate);
     EXPECT_EQ(m.KeyY, 0);
     EXPECT_EQ(m.KeyZ, 0);
-    EXPECT_EQ(m.Shape8.fillColour(), 64u);
+    EXPECT_EQ(m.Shape8.fillColour(), colours::kDarkRed);
     EXPECT_FALSE(m.Image21.visible());
     for (int p = 1; p <= 64; ++p) advanceTo(p * kPeriodNs);  // nothing left to repeat
     EXPECT_EQ(m.KeyY, 0);

@@ -3,10 +3,12 @@
 # recorded runs with a box
 # opened inside a replayed period pin a bug: the grid stopped behind such a box and the replay
 # waited for ever.
-# Usage: replay_in_window.sh SKYVANE REPLAYS_DIR
+# Usage: replay_in_window.sh SKYVANE REPLAYS_DIR...
 set -uo pipefail
 exe="$(realpath "$1")"
-replays="$(realpath "$2")"
+shift
+replay_dirs=()
+for d in "$@"; do replay_dirs+=("$(realpath "$d")"); done
 command -v Xvfb >/dev/null || { echo "skipped: Xvfb is not installed"; exit 77; }
 
 . "$(dirname "$0")/../scripts/desktop.sh"
@@ -16,7 +18,9 @@ skyvane_display "$work" 1024x768 nowm
 export QT_QPA_PLATFORM=xcb
 failures=0
 
-for file in "$replays"/*.replay; do
+files=()
+for dir in "${replay_dirs[@]}"; do files+=("$dir"/*.replay); done
+for file in "${files[@]}"; do
     expected=$(sed -n 's/^# expect: //p' "$file")
     last=$(grep -v '^#' "$file" | tail -n 1 | cut -d' ' -f1)
     [ "$last" -le 1000 ] || continue  # the long ones are played headless only

@@ -1,7 +1,7 @@
 // Replays: the file format, refusals that name the file and line and say why, recordings that
 // a failing disk cuts at a whole input, the round trip of a run through the real writer and
-// reader, and the recorded runs in tests/replays, each of which must end where its "# expect:"
-// line says.
+// reader, and the recorded runs (tests/replays, and the scripted ones the build writes), each of
+// which must end where its "# expect:" line says.
 
 #include "platform/replay.h"
 
@@ -333,12 +333,14 @@ TEST(RoundTrips, ARunRecordedReplaysToTheSameTrace) {
     }
 }
 
-// Every recorded run ends where it says, in well under a second each.
+// Every recorded run ends where it says, in well under a second each: the runs recorded by hand
+// on the real program, and the scripted playthroughs the build writes.
 TEST(RecordedRuns, EachEndsWhereItsExpectLineSays) {
     std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(SKYVANE_REPLAYS))
-        if (e.path().extension() == ".replay") files.push_back(e.path());
-    ASSERT_GE(files.size(), 4u);
+    for (const char* dir : {SKYVANE_REPLAYS, SKYVANE_SCRIPTED_REPLAYS})
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().extension() == ".replay") files.push_back(e.path());
+    ASSERT_GE(files.size(), 10u);
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
         std::ifstream in(file);

@@ -19,12 +19,16 @@
 #include <thread>
 #include <vector>
 
+#include "mission/mission_sounds.h"
 #include "platform/qt/sdl_sound.h"
 #include "tests/recorder.h"
 #include "tests/wave_files.h"
 
 namespace skyvane {
 namespace {
+
+using mission_sounds::kExplosion;
+using mission_sounds::kRotor;
 
 using testing::Clock;
 using testing::kLoud;
@@ -91,7 +95,7 @@ class RealSound : public ::testing::Test {
 TEST_F(RealSound, RotorLoopsUntilStoppedAndFallsSilentAtOnce) {
     Recorder rec(sink);
     const auto start = Clock::now();
-    sound->play("HERI3.wav", kSoundAsync | kSoundLoop);
+    sound->play(kRotor, kSoundAsync | kSoundLoop);
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));  // over two lengths of the loop
     sound->play(nullptr, kSoundSync);
     const auto played =
@@ -112,13 +116,13 @@ TEST_F(RealSound, RotorLoopsUntilStoppedAndFallsSilentAtOnce) {
 
 TEST_F(RealSound, ExplosionPlaysOnceToItsEnd) {
     Recorder rec(sink);
-    sound->play("BAKU.wav", kSoundAsync);
+    sound->play(kExplosion, kSoundAsync);
     // The null sink and its monitor add up to a second of latency; the sound is 1.5 s long.
     std::this_thread::sleep_for(std::chrono::milliseconds(3500));
     const auto rms = rec.stop();
     const int first = firstLoud(rms), last = lastLoud(rms);
     ASSERT_GE(first, 0);
-    const int expected = loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/BAKU.wav"));
+    const int expected = loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/" + kExplosion));
     EXPECT_GE(last - first + 1, expected - 3) << "cut short";
     EXPECT_LE(last - first + 1, expected + 3) << "played more than once";
 }
@@ -171,12 +175,12 @@ TEST_F(RealSound, EveryWaveFormatPlaysItselfAndAnythingElseTheDefault) {
         SCOPED_TRACE(c.name);
         fs::remove_all(dir);
         fs::create_directories(dir);
-        c.make((dir / "HERI3.wav").string());
+        c.make((dir / kRotor).string());
         SdlSound sound({dir.string()}, chime);
         sound.start();
         ASSERT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
         Recorder rec(sink);
-        sound.play("HERI3.wav", kSoundAsync);
+        sound.play(kRotor, kSoundAsync);
         std::this_thread::sleep_for(std::chrono::milliseconds(2000));
         const auto rms = rec.stop();
         const int first = firstLoud(rms), last = lastLoud(rms);
@@ -199,7 +203,7 @@ TEST_F(RealSound, ASoundAskedForBeforeTheDeviceOpensPlaysWhenItOpensIfStillWante
         Recorder rec(sink);
         SdlSound early({SKYVANE_ASSETS}, {});
         EXPECT_EQ(early.state(), SdlSound::State::Dormant);
-        early.play("HERI3.wav", kSoundAsync | kSoundLoop);  // starts the worker
+        early.play(kRotor, kSoundAsync | kSoundLoop);  // starts the worker
         if (c.stopped) early.play(nullptr, kSoundSync);
         std::this_thread::sleep_for(std::chrono::milliseconds(2000));
         const auto rms = rec.stop();
@@ -227,8 +231,8 @@ TEST(NoSoundServer, EveryCallReturnsAndNothingPlays) {
         sound.start();
         EXPECT_TRUE(sound.waitSettled(std::chrono::seconds(10)));
         EXPECT_FALSE(sound.open());
-        sound.play("HERI3.wav", kSoundAsync | kSoundLoop);
-        sound.play("BAKU.wav", kSoundAsync);
+        sound.play(kRotor, kSoundAsync | kSoundLoop);
+        sound.play(kExplosion, kSoundAsync);
         sound.play("missing.wav", kSoundAsync);
         sound.play(nullptr, kSoundSync);
     }

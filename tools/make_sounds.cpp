@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "mission/mission_sounds.h"
+
 namespace {
 
 constexpr int kRate = 22050;
@@ -121,8 +123,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const bool ok = writeWave(dir + "/HERI3.wav", rotor()) &&
-                    writeWave(dir + "/BAKU.wav", explosion()) &&
+    const bool ok = writeWave(dir + "/" + skyvane::mission_sounds::kRotor, rotor()) &&
+                    writeWave(dir + "/" + skyvane::mission_sounds::kExplosion, explosion()) &&
                     writeWave(dir + "/sounds/default.wav", chime());
     if (!ok) std::fprintf(stderr, "cannot write the sounds into %s\n", dir.c_str());
     return ok ? 0 : 1;

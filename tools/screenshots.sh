@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots from the real program under Xvfb with a window manager: the
 # title screen, the mission in flight and the closing screen, each window with its frame. The
-# flight and the closing screen come from the recorded winning run in tests/replays.
+# flight and the closing screen come from the scripted winning run the build writes.
 # Usage: tools/screenshots.sh [OUTPUT_DIR]   (default: docs/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +37,7 @@ kill "${pids[-1]}"
 
 # The winning run: in flight after a few seconds, then the closing screen at its end.
 (cd "$work" && exec "$SKYVANE_ROOT/build/skyvane" \
-    --replay "$SKYVANE_ROOT/tests/replays/five-trips-and-the-win.replay") >/dev/null 2>&1 &
+    --replay "$SKYVANE_ROOT/build/fuzz/scripted-replays/five-trips-and-the-win.replay") >/dev/null 2>&1 &
 pids+=($!)
 mission=$(window_named "パイロット")
 sleep 3.2

@@ -26,20 +26,8 @@ void HeadlessDesktop::handlerFailed(const std::exception&) {
 
 void HeadlessDesktop::runMessageBox(const std::string& text, int style, const std::string& title) {
     boxes_.push_back({text, style, title});
-    closeRequested_ = false;
     // A copy: the hook may open further boxes.
     if (whileMessageBox) whileMessageBox(MessageBoxCall(boxes_.back()));
-}
-
-void RecordingSound::play(const char* name, unsigned flags) {
-    calls_.push_back({name ? std::optional<std::string>(name) : std::nullopt, flags});
-    if (name) {
-        playing_ = name;
-        looping_ = (flags & kSoundLoop) != 0;
-    } else {
-        playing_.reset();
-        looping_ = false;
-    }
 }
 
 }  // namespace skyvane

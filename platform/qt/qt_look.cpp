@@ -19,9 +19,9 @@ QRect rect(int left, int top, int width, int height) {
 }
 
 QStringList familiesFor(const std::string& face) {
-    if (face == "ＭＳ ゴシック") return {"IPAGothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"};
-    if (face == "ＭＳ 明朝") return {"IPAMincho", "Noto Serif CJK JP"};
-    // "ＭＳ Ｐゴシック" and the default interface font.
+    if (face == faces::kGothic) return {"IPAGothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"};
+    if (face == faces::kMincho) return {"IPAMincho", "Noto Serif CJK JP"};
+    // faces::kPGothic and the default interface font.
     return {"IPAPGothic", "Noto Sans CJK JP"};
 }
 
