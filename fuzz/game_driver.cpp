@@ -77,7 +77,7 @@ void orderTimers(std::vector<Timer*>& timers, std::uint8_t order, std::uint64_t 
         std::reverse(timers.begin(), timers.end());
         return;
     }
-    std::mt19937 rng(static_cast<std::uint32_t>(order * 1'000'003u + period));
+    std::mt19937 rng(static_cast<std::uint32_t>(std::uint64_t{order} * 1'000'003u + period));
     std::shuffle(timers.begin(), timers.end(), rng);
 }
 

@@ -310,8 +310,8 @@ std::vector<Input> Recording::inputs() const {
 
 std::size_t Recording::bytes() const {
     std::size_t n = items_.capacity() * sizeof(Item);
-    for (const auto& t : texts_) n += sizeof t + t.capacity();
-    for (const auto& t : names_) n += sizeof t + t.capacity();
+    for (const auto& t : texts_) n += sizeof(std::string) + t.capacity();
+    for (const auto& t : names_) n += sizeof(std::string) + t.capacity();
     return n;
 }
 

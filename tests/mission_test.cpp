@@ -369,7 +369,7 @@ TEST(FlightRules, TheOrdersQuoteTheRulesAsTheyAre) {
     auto fullWidth = [](int n) {
         std::string s;
         for (const char c : std::to_string(n))
-            s += std::string("０１２３４５６７８９").substr((c - '0') * 3, 3);
+            s += std::string("０１２３４５６７８９").substr(std::size_t(c - '0') * 3, 3);
         return s;
     };
     const std::string limit = "昇降速度" + std::to_string(flight::kMaxLandingSpeed) + "以内";

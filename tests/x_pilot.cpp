@@ -140,9 +140,7 @@ int main(int argc, char** argv) {
         };
         switch (phase) {
             case Phase::Briefing:
-            case Phase::Base:  // GO holds the focus
-                if (mayTap) tapReturn();
-                break;
+            case Phase::Base:    // GO holds the focus
             case Phase::Target:  // BACK holds the focus
                 if (mayTap) tapReturn();
                 break;

@@ -276,7 +276,7 @@ void QtDesktop::wake() {
     if (due <= period()) return;
     if (tracePace_) {
         std::fprintf(stderr, "skyvane: tick %llu %lld\n",
-                     static_cast<unsigned long long>(period() + 1),
+                     static_cast<unsigned long long>(period()) + 1,
                      static_cast<long long>(elapsed_.nsecsElapsed()));
     }
     runPeriod();
