@@ -29,14 +29,19 @@ skyvane_sound_server "$scratch" skyvane_test
 export SKYVANE_TEST_SINK=skyvane_test
 export QT_QPA_PLATFORM=offscreen
 
+# Most tests wait on real time rather than the processor: four at a time.
 echo "== Tests"
-(cd build && ctest --output-on-failure -j2 "$@")
+(cd build && ctest --output-on-failure -j4 "$@")
 
+# The same again under the sanitizers, but the checks of the sources and launcher files (the
+# same files), and the hostile environment, the smoke test and the installed game (the same
+# program the round trips drive, for much longer).
 echo "== Tests under ASan and UBSan"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$SKYVANE_ROOT/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-san && ctest --output-on-failure -j2 -E 'hostile_environment|checks_')
+(cd build-san && ctest --output-on-failure -j4 -LE lint \
+    -E 'hostile_environment|smoke_under_xvfb|installed_game_plays')
 
 echo "== Fuzzing for a minute"
 for target in fuzz_game fuzz_replay; do

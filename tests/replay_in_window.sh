@@ -16,26 +16,42 @@ work="$(mktemp -d)"
 trap 'skyvane_stop_display; rm -rf "$work"' EXIT
 skyvane_display "$work" 1024x768 nowm
 export QT_QPA_PLATFORM=xcb
+export SDL_AUDIODRIVER=dummy  # the test sound server's sink belongs to the sound tests
 failures=0
 
-files=()
-for dir in "${replay_dirs[@]}"; do files+=("$dir"/*.replay); done
-for file in "${files[@]}"; do
-    expected=$(sed -n 's/^# expect: //p' "$file")
+# One window replay beside the other: each keeps its own time.
+play() {  # FILE OUT
+    local file="$1" last
     last=$(grep -v '^#' "$file" | tail -n 1 | cut -d' ' -f1)
-    [ "$last" -le 1000 ] || continue  # the long ones are played headless only
     # A run that ends by itself closes the windows; one that stops where it was recorded stays
     # on the screen until the player closes it, here a SIGTERM after its last period.
     if grep -v '^#' "$file" | tail -n 1 | grep -q ' end$'; then
-        got=$(cd "$work" && timeout $((last / 64 + 10)) "$exe" --replay "$file" 2>"$work/err")
+        (cd "$work" && timeout $((last / 64 + 10)) "$exe" --replay "$file") >"$2" 2>"$2.err"
     else
-        got=$(cd "$work" && timeout -s TERM $((last / 64 + 2)) "$exe" --replay "$file" 2>"$work/err")
+        (cd "$work" && timeout -s TERM $((last / 64 + 2)) "$exe" --replay "$file") >"$2" 2>"$2.err"
     fi
+}
+files=()
+players=()
+for dir in "${replay_dirs[@]}"; do
+    for file in "$dir"/*.replay; do
+        last=$(grep -v '^#' "$file" | tail -n 1 | cut -d' ' -f1)
+        [ "$last" -le 1000 ] || continue  # the long ones are played headless only
+        files+=("$file")
+        play "$file" "$work/${#files[@]}.out" &
+        players+=($!)
+    done
+done
+wait "${players[@]}"
+for i in "${!files[@]}"; do
+    file="${files[$i]}"
+    expected=$(sed -n 's/^# expect: //p' "$file")
+    got=$(cat "$work/$((i + 1)).out")
     if [ "$got" = "$expected" ]; then
         echo "ok: $(basename "$file") in the windows: $got"
     else
         echo "FAIL: $(basename "$file") in the windows printed '$got', not '$expected'"
-        cat "$work/err"
+        cat "$work/$((i + 1)).out.err"
         failures=$((failures + 1))
     fi
 done

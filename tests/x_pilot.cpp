@@ -122,6 +122,8 @@ int main(int argc, char** argv) {
             desktop.whileMessageBox = [&](const MessageBoxCall&) { replayer.pump(runPeriod); };
             desktop.invoke([&] { game.start(); });
             replayer.pump(runPeriod);
+            // Past the recording a box closes at once: the replayer is gone.
+            desktop.whileMessageBox = nullptr;
         }
         if (desktop.period() < now) desktop.advance(now - desktop.period());
         const Phase phase = phaseOf(game, desktop);
