@@ -146,6 +146,8 @@ class Driver {
             throw Broken{"the replay of the recording differs from the run (" +
                          std::to_string(again.trace.lines()) + " trace lines against " +
                          std::to_string(run_.trace.lines()) + ")"};
+        if (again.rerecorded != file)
+            throw Broken{"the replay, recorded again, wrote another file"};
         if (again.summary != summary(game_, desktop_))
             throw Broken{"the replay ends '" + again.summary + "', the run '" +
                          summary(game_, desktop_) + "'"};

@@ -31,21 +31,27 @@ TraceLog TraceSum::log(Sound* sound) {
     return TraceLog(hash_, sound);
 }
 
+MemoryRecording::MemoryRecording() {
+    fd_ = memfd_create("skyvane-replay", MFD_CLOEXEC);
+    writer_ = std::make_unique<replay::Writer>(fd_ < 0 ? -1 : dup(fd_));
+}
+
+MemoryRecording::~MemoryRecording() {
+    if (fd_ >= 0) close(fd_);
+}
+
 RecordedGame::RecordedGame(bool keepLines)
     : trace(keepLines), log(trace.log(&sound)), game(desktop, log) {
     log.follow(desktop);
     desktop.setTrace(&log);
-    fd_ = memfd_create("skyvane-replay", MFD_CLOEXEC);
-    writer_ = std::make_unique<replay::Writer>(fd_ < 0 ? -1 : dup(fd_));
-    desktop.setInputSink(writer_.get());
+    desktop.setInputSink(&recording_.writer());
 }
 
 RecordedGame::~RecordedGame() {
     desktop.setInputSink(nullptr);
-    if (fd_ >= 0) close(fd_);
 }
 
-std::string RecordedGame::file() const {
+std::string MemoryRecording::text() const {
     struct stat st {};
     if (fd_ < 0 || fstat(fd_, &st) != 0) return {};
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
@@ -61,7 +67,7 @@ std::string RecordedGame::file() const {
 
 Replayed replayText(const std::string& text, bool keepLines,
                     const std::function<void(HeadlessDesktop&)>& prepare) {
-    Replayed result{std::nullopt, TraceSum(keepLines), {}};
+    Replayed result{std::nullopt, TraceSum(keepLines), {}, {}};
     replay::ReadResult file;
     {
         // The reader checks the names against a game's windows; any game has the same.
@@ -78,10 +84,13 @@ Replayed replayText(const std::string& text, bool keepLines,
     }
     RecordingSound sound;
     TraceLog log = result.trace.log(&sound);
+    MemoryRecording again;
     result.summary = replayHeadless(std::move(file.inputs), log, &log, [&](HeadlessDesktop& d) {
         if (prepare) prepare(d);
         log.follow(d);
+        d.setInputSink(&again.writer());
     });
+    result.rerecorded = again.text();
     return result;
 }
 

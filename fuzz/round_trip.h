@@ -40,6 +40,22 @@ class TraceSum {
     std::vector<std::string> lines_;
 };
 
+// The real replay writer, writing into memory.
+class MemoryRecording {
+  public:
+    MemoryRecording();
+    ~MemoryRecording();
+    MemoryRecording(const MemoryRecording&) = delete;
+    MemoryRecording& operator=(const MemoryRecording&) = delete;
+    replay::Writer& writer() { return *writer_; }
+    // What the writer has written so far.
+    std::string text() const;
+
+  private:
+    int fd_ = -1;
+    std::unique_ptr<replay::Writer> writer_;
+};
+
 // A headless game whose every input goes through the real writer into memory, and whose trace
 // is summed. The trace is set on the desktop; a caller with a trace of its own passes every
 // call on to `log`.
@@ -55,17 +71,18 @@ class RecordedGame {
     Game game;
 
     // What the writer has written so far.
-    std::string file() const;
+    std::string file() const { return recording_.text(); }
 
   private:
-    int fd_ = -1;
-    std::unique_ptr<replay::Writer> writer_;
+    MemoryRecording recording_;
 };
 
 struct Replayed {
     std::optional<replay::Error> error;
     TraceSum trace;
     std::string summary;
+    // What the replaying desktop recorded of the inputs it applied: the file again.
+    std::string rerecorded;
 };
 
 // Reads the text with the real reader and plays it on a fresh headless game; prepare sets the

@@ -22,7 +22,7 @@ inline const BoxCase kBoxes[] = {
     {"go home", Box::GoHome}, {"farewell", Box::Farewell}, {"win", Box::Win}};
 
 struct BehindBox {
-    enum Kind { Click, Key, Close } kind;
+    enum Kind { Click, Key, Close, Focus } kind;
     const char* form;
     const char* element = "";
     int key = 0;
@@ -40,6 +40,8 @@ inline const std::vector<BehindBox> kInputsBehindABox = {
     {BehindBox::Key, "Form1", "", vk::Shift},
     {BehindBox::Close, "Form2"},
     {BehindBox::Close, "Form1"},
+    {BehindBox::Focus, "Form2", "Text1"},
+    {BehindBox::Focus, "Form1", "Command2"},
 };
 
 inline std::string describe(const BehindBox& in) {
@@ -50,6 +52,8 @@ inline std::string describe(const BehindBox& in) {
             return std::string("key ") + std::to_string(in.key) + " on " + in.form;
         case BehindBox::Close:
             return std::string("close ") + in.form;
+        case BehindBox::Focus:
+            return std::string("focus ") + in.form + "." + in.element;
     }
     return "?";
 }

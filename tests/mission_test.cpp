@@ -55,6 +55,7 @@ TEST_F(Mission, LoadShowsTheBriefingWithThePilotsNameInTheCaption) {
     EXPECT_EQ(m.focus(), &m.Command1);
     for (Image* i : {&m.Image4, &m.Image5, &m.Image6, &m.Image7, &m.Image8, &m.Image9})
         EXPECT_FALSE(i->visible()) << i->name();
+    EXPECT_TRUE(m.Image2.visible() && m.Image3.visible()) << "the helicopter in both views";
     // The key lamps stay as laid out until the first flight.
     EXPECT_TRUE(m.Image20.visible());
     for (Timer* t : {&m.Timer1, &m.Timer3, &m.Timer5, &m.Timer6}) EXPECT_FALSE(t->enabled());
@@ -115,6 +116,7 @@ TEST_F(Mission, HorizontalThrustAndBrakingMoveAsTheGameWasTuned) {
         std::int16_t endSpeed;
     } cases[] = {
         {"idle after GO", 1, 10, 0, {10, 7, 4, 1, -2, -2}, -2},
+        {"idle at exactly 0 creeps back", 1, 0, 0, {0, -3, -3}, -3},
         {"right from a creep", 1, -2, 1, {-2, -1, 0, 1, 2, 3}, 4},
         {"left from a creep", 1, -2, -1, {-2, 1, 0, -1, -2, -3}, 4},
         {"left while moving right at 50", 1, 50, -1, {50, -51, -52}, 53},
@@ -142,6 +144,9 @@ TEST_F(Mission, DepthAxisFollowsTheSameRulesUpAndDownTheMap) {
     }
     EXPECT_EQ(zs, (std::vector<int>{2340, 2333, 2329, 2328, 2330}));
     EXPECT_EQ(m.Image3.top(), 2330);
+    // Both sprites follow: the map's at (HeliX, HeliZ), the side view's at the height.
+    EXPECT_EQ(m.Image3.left(), m.HeliX);
+    EXPECT_EQ(m.Image2.top(), m.HeliY);
 }
 
 TEST_F(Mission, VerticalSpeedChangesByOneAndReversesOnlyAtZero) {
@@ -464,6 +469,7 @@ TEST_F(Mission, PickUpKeepsTheSpeedOnTheGaugeAndHandsBackTheFocus) {
     EXPECT_EQ(m.SpeedY, 17);
     EXPECT_EQ(m.Outbound, 0);
     EXPECT_EQ(m.focus(), &m.Command3);
+    EXPECT_TRUE(m.Image2.visible() && m.Image3.visible()) << "the helicopter stands in both views";
     EXPECT_TRUE(m.Timer5.enabled());
     for (Timer* t : {&m.Timer1, &m.Timer3, &m.Timer6, &m.Timer7}) EXPECT_FALSE(t->enabled());
     EXPECT_EQ(soundsSince(before), std::vector<SoundCall>{kStop});
@@ -554,7 +560,10 @@ TEST_F(Mission, GoAfterADeliveryRefuelsAndKeepsTheCount) {
     judge(0, 3590, 2360, 2360, 10);
     EXPECT_EQ(m.focus(), &m.Command1);
     EXPECT_FALSE(m.Timer5.enabled());
+    m.Label9.setForeColour(kRed);  // as a blink of the empty-tank warning left it
     go();
+    EXPECT_EQ(m.Label9.caption(), kGoOrder);
+    EXPECT_EQ(m.Label9.foreColour(), kYellow);
     EXPECT_EQ(m.Fuel, 1000);
     EXPECT_EQ(m.Rescued, 2);
     EXPECT_EQ(m.HeliX, 3500);

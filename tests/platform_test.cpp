@@ -28,6 +28,7 @@ FormSpec testSpec() {
                 .tab = 0}),
         timer({.name = "A", .role = "", .interval = 10}),
         timer({.name = "B", .role = "", .interval = 10}),
+        timer({.name = "Slow", .role = "", .interval = 500}),
     };
     return f;
 }
@@ -190,9 +191,53 @@ TEST_F(Grid, NoHandlerRunsAfterTheEndAndTheEndingHandlerStops) {
 }
 
 TEST_F(Grid, UnloadingTheLastFormEndsTheProgram) {
+    TestForm other;
+    desktop.invoke([&] { desktop.show(other); });
+    desktop.closeWindow(other);
+    EXPECT_FALSE(desktop.ended()) << "a window was left";
     desktop.closeWindow(form);
     EXPECT_TRUE(desktop.ended());
     EXPECT_FALSE(form.loaded());
+}
+
+// A window loaded later starts its timers then, not at the start of the program.
+TEST_F(Grid, ATimerCountsFromTheLoadOfItsWindow) {
+    desktop.advance(100);
+    TestForm later;
+    int ticks = 0;
+    later.get<Timer>("Slow").onTimer = [&] { ++ticks; };
+    desktop.invoke([&] { desktop.show(later); });
+    desktop.advance(31);
+    EXPECT_EQ(ticks, 0);
+    desktop.advance(1);
+    EXPECT_EQ(ticks, 1);
+}
+
+// What the desktop takes it records, and a replay must read back: key codes outside the
+// virtual keys and time that goes back are neither taken nor recorded.
+TEST_F(Grid, OnlyWhatAReplayCanHoldIsTakenAndRecorded) {
+    struct Count : InputSink {
+        void input(const Input&) override { ++n; }
+        int n = 0;
+    } sink;
+    desktop.setInputSink(&sink);
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    desktop.advance(10);
+    for (int code : {0, -1, vk::kCount}) {
+        desktop.pressKey(form, code);
+        desktop.releaseKey(form, code);
+    }
+    desktop.skipTo(5);
+    desktop.skipTo(10);
+    EXPECT_EQ(desktop.period(), 10u);
+    EXPECT_TRUE(form.log.empty());
+    EXPECT_EQ(sink.n, 0);
+    desktop.endFromOutside();
+    desktop.skipTo(20);
+    EXPECT_EQ(desktop.period(), 10u);
+    EXPECT_EQ(sink.n, 1);  // the end
+    desktop.setInputSink(nullptr);
 }
 
 // ---- Focus and keys ----
@@ -221,12 +266,25 @@ TEST_F(Grid, KeysReachTheFormOnlyWhileNoButtonShows) {
 
 TEST_F(Grid, ReturnAndSpacePressTheFocusedButton) {
     desktop.pressKey(form, vk::Return);
+    desktop.advance(96);  // a held Return repeats, but presses the button once
     desktop.releaseKey(form, vk::Return);
     form.ok.setFocus();
     desktop.pressKey(form, vk::Space);
     EXPECT_EQ(form.log, (std::vector<std::string>{"click Cancel"}));
     desktop.releaseKey(form, vk::Space);  // a button is pressed when Space comes up
     EXPECT_EQ(form.log, (std::vector<std::string>{"click Cancel", "click Ok"}));
+    // Only Space, pressed on that button, presses it when it comes up; another key coming up
+    // first lets the button go.
+    desktop.pressKey(form, vk::Space);
+    desktop.releaseKey(form, vk::Left);
+    desktop.releaseKey(form, vk::Space);
+    desktop.releaseKey(form, vk::Space);
+    EXPECT_EQ(form.log.size(), 2u);
+    // A Space that comes up after its window was hidden presses nothing.
+    desktop.pressKey(form, vk::Space);
+    desktop.hide(form);
+    desktop.releaseKey(form, vk::Space);
+    EXPECT_EQ(form.log.size(), 2u);
 }
 
 TEST_F(Grid, TheKeyPressedLastRepeatsAfterHalfASecondThenThirtyTimesASecond) {

@@ -208,15 +208,19 @@ TEST(MessageBoxes, InputBehindEveryBoxIsRefused) {
                 const int before = handlers.count;
                 const auto scroll = g.title.ScrollTop;
                 Form* form = formNamed(g, input.form);
+                const Focusable* focus = form->focus();
                 if (input.kind == BehindBox::Click) {
                     d.click(form->get<Button>(input.element));
                 } else if (input.kind == BehindBox::Key) {
                     d.pressKey(*form, input.key);
                     d.releaseKey(*form, input.key);
+                } else if (input.kind == BehindBox::Focus) {
+                    EXPECT_FALSE(d.moveFocus(form->get<Focusable>(input.element)));
                 } else {
                     d.closeWindow(*form);
                 }
                 EXPECT_EQ(handlers.count, before);
+                EXPECT_EQ(form->focus(), focus);
                 EXPECT_FALSE(d.ended());
                 d.advance(3);  // the title's timers still tick behind the box
                 EXPECT_NE(g.title.ScrollTop, scroll);

@@ -599,6 +599,18 @@ TEST_F(QtGame, KeysReachTheFlightAndHeldKeysRepeatThroughTheAdapter) {
     EXPECT_EQ(m.Shape8.fillColour(), colours::kDarkRed);
 }
 
+// Typing into the name box edits it where the cursor stands: the box shows the model again only
+// when the desktop refused the edit.
+TEST_F(QtGame, ANameIsTypedWhereTheCursorStands) {
+    auto* box = qobject_cast<QLineEdit*>(window(game.title).widgetFor(game.title.Text1));
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    QTest::keyClicks(box, "ace");
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClicks(box, "Sp");
+    EXPECT_EQ(game.title.Text1.text(), "Space");
+}
+
 // Another window takes the keyboard: the held keys are let go, their key-up handlers run, and
 // the lift stays off when the window has the keyboard back.
 TEST_F(QtGame, AWindowThatLosesTheKeyboardLetsGoOfItsKeys) {
@@ -670,6 +682,10 @@ void playerInput(QtDesktop& desktop, Game& game, const testing::BehindBox& in) {
         case testing::BehindBox::Close:
             handle->close();
             break;
+        case testing::BehindBox::Focus:
+            // As the window system moves the focus for a click.
+            window->widgetFor(*form->find(in.element))->setFocus(Qt::MouseFocusReason);
+            break;
     }
 }
 
@@ -692,9 +708,12 @@ TEST(QtMessageBoxes, InputBehindEveryBoxIsRefused) {
                 ASSERT_NE(modal, nullptr);
                 opened = true;
                 const int before = handlers.count;
+                Form* form = testing::formNamed(game, input.form);
+                const Focusable* focus = form->focus();
                 playerInput(desktop, game, input);
                 QApplication::processEvents();
                 EXPECT_EQ(handlers.count, before);
+                EXPECT_EQ(form->focus(), focus);
                 EXPECT_FALSE(desktop.ended());
                 EXPECT_EQ(QApplication::activeModalWidget(), modal);
                 modal->close();

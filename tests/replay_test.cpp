@@ -330,6 +330,7 @@ TEST(RoundTrips, ARunRecordedReplaysToTheSameTrace) {
         EXPECT_GT(run.trace.lines(), 50u);
         EXPECT_TRUE(again.trace.sameAs(run.trace)) << again.trace.firstDifference(run.trace);
         EXPECT_EQ(again.summary, summary(run.game, run.desktop));
+        EXPECT_EQ(again.rerecorded, run.file()) << "recorded again, the replay wrote another file";
     }
 }
 

@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Mutation testing, on demand: how many small faults do the tests catch?
+
+Each mutant changes one spot of a source file the way a slip of the keyboard would (a
+comparison flipped, `+ 1` made `+ 2`, `true` made `false`, `&&` made `||`, a call dropped),
+is built in build-mutate/, and is run against the C++ suites (`ctest -L fast`). A mutant the
+suites fail is caught; one they pass lives, and either a test is missing or the change does
+not change what the game does (an equivalent mutant), which a person decides.
+
+    tools/mutate.py [--count N] [--seed S] [FILE...]
+    tools/mutate.py --list FILE          # every mutant the file offers, numbered
+    tools/mutate.py --only FILE:K ...    # just those mutants
+
+Without files it samples mission/mission_screen.cpp and platform/desktop_base.cpp. The run
+takes about twenty seconds a mutant. Not part of test.sh.
+"""
+
+import argparse
+import os
+import resource
+import random
+import re
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build-mutate")
+DEFAULT_FILES = ["mission/mission_screen.cpp", "platform/desktop_base.cpp"]
+SUITES = ["platform_test", "mission_test", "playthrough_test", "replay_test",
+          "fuzz_findings_test", "qt_adapter_test"]
+# Each test process may take this much memory and no more: a mutant that grows without end must
+# not take the machine with it.
+MEMORY = 4 << 30
+
+# (pattern, replacement, what it is); each match is one mutant.
+SWAPS = [
+    (r"(?<=[\s(])<(?=[\s])", "<=", "< to <="),
+    (r"(?<=[\s(])<=(?=[\s])", "<", "<= to <"),
+    (r"(?<=[\s(])>(?=[\s])", ">=", "> to >="),
+    (r"(?<=[\s(])>=(?=[\s])", ">", ">= to >"),
+    (r"(?<=[\s(])==(?=[\s])", "!=", "== to !="),
+    (r"(?<=[\s(])!=(?=[\s])", "==", "!= to =="),
+    (r"(?<=[\s(])&&(?=[\s])", "||", "&& to ||"),
+    (r"(?<=[\s(])\|\|(?=[\s])", "&&", "|| to &&"),
+    (r"\+ 1\b", "+ 2", "+ 1 to + 2"),
+    (r"- 1\b", "- 2", "- 1 to - 2"),
+    (r"\btrue\b", "false", "true to false"),
+    (r"\bfalse\b", "true", "false to true"),
+    (r"\+\+", "--", "++ to --"),
+]
+# A statement that calls something, dropped whole.
+CALL = re.compile(r"^(\s*)([A-Za-z_][\w.:>\-]*\([^;]*\);)\s*$")
+
+
+def mutants(path):
+    """Every mutant of the file: (line number, new line, what)."""
+    out = []
+    with open(os.path.join(ROOT, path), encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    for n, line in enumerate(lines):
+        code = line.split("//")[0]
+        stripped = code.strip()
+        if not stripped or stripped.startswith(("#", "*", "/*")) or "static_assert" in code:
+            continue
+        for pattern, repl, what in SWAPS:
+            for m in re.finditer(pattern, code):
+                # Template brackets and stream operators are no comparisons.
+                if what.startswith(("<", ">")) and re.search(r"\w<|>\w|<<|>>", code[m.start() - 1:m.end() + 1]):
+                    continue
+                out.append((n, line[:m.start()] + repl + line[m.end():], what))
+        call = CALL.match(code)
+        if call and not stripped.startswith(("return", "throw")):
+            out.append((n, call.group(1) + ";  // dropped", "dropped " + call.group(2)))
+    return lines, out
+
+
+def build_dir():
+    if not os.path.exists(os.path.join(BUILD, "build.ninja")):
+        subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], check=True, stdout=subprocess.DEVNULL)
+    # The seeds and scripted replays come from the game as it is, once: a mutant is then held to
+    # the runs the real game makes.
+    subprocess.run(["cmake", "--build", BUILD, "--target", "seeds"] + SUITES, check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def limited():
+    resource.setrlimit(resource.RLIMIT_AS, (MEMORY, MEMORY))
+
+
+def run_mutant(path, lines, n, new):
+    full = os.path.join(ROOT, path)
+    original = "\n".join(lines)
+    mutated = lines[:n] + [new] + lines[n + 1:]
+    try:
+        with open(full, "w", encoding="utf-8") as f:
+            f.write("\n".join(mutated))
+        b = subprocess.run(["cmake", "--build", BUILD, "--target"] + SUITES,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if b.returncode != 0:
+            return "does not build"
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        try:
+            t = subprocess.run(["ctest", "-L", "fast", "-j2", "--stop-on-failure",
+                                "--timeout", "60"], cwd=BUILD, env=env, preexec_fn=limited,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+            return "caught" if t.returncode != 0 else "LIVES"
+        except subprocess.TimeoutExpired:
+            return "caught"  # the suites hung: as good as failed
+    finally:
+        with open(full, "w", encoding="utf-8") as f:
+            f.write(original)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("files", nargs="*")
+    ap.add_argument("--count", type=int, default=45)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--list", action="store_true")
+    ap.add_argument("--only", nargs="*", default=[])
+    args = ap.parse_args()
+
+    chosen = []
+    if args.only:
+        for spec in args.only:
+            path, k = spec.rsplit(":", 1)
+            lines, ms = mutants(path)
+            n, new, what = ms[int(k)]
+            chosen.append((path, int(k), lines, n, new, what))
+    else:
+        files = args.files or DEFAULT_FILES
+        pool = []
+        for path in files:
+            lines, ms = mutants(path)
+            if args.list:
+                for k, (n, new, what) in enumerate(ms):
+                    print(f"{path}:{k} line {n + 1}, {what}: {new.strip()}")
+                continue
+            pool += [(path, k, lines, n, new, what) for k, (n, new, what) in enumerate(ms)]
+        if args.list:
+            return 0
+        random.Random(args.seed).shuffle(pool)
+        chosen = pool[:args.count]
+
+    build_dir()
+    tally = {}
+    started = time.time()
+    for path, k, lines, n, new, what in chosen:
+        result = run_mutant(path, lines, n, new)
+        tally[result] = tally.get(result, 0) + 1
+        print(f"{result:15} {path}:{k} line {n + 1}, {what}: {new.strip()}", flush=True)
+    subprocess.run(["cmake", "--build", BUILD, "--target"] + SUITES, stdout=subprocess.DEVNULL)
+    built = tally.get("caught", 0) + tally.get("LIVES", 0)
+    print(f"\n{len(chosen)} mutants in {time.time() - started:.0f} s: {built} built, "
+          f"{tally.get('caught', 0)} caught, {tally.get('LIVES', 0)} live, "
+          f"{tally.get('does not build', 0)} do not build")
+    if built:
+        print(f"score: {100 * tally.get('caught', 0) / built:.0f} % of the mutants that built")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
