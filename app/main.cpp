@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setFont(skyvane::qtlook::font({}));
-    QApplication::setWindowIcon(QIcon(skyvane::pictures::SideLeft));
+    QApplication::setWindowIcon(QIcon(skyvane::pictures::kSideLeft));
 
     // The audio opens on a thread of its own, when the mission needs it: the title screen never
     // waits for it.

@@ -11,23 +11,23 @@ const FormSpec& closingLayout();
 
 // The pictures, compiled in as resources.
 namespace pictures {
-inline constexpr const char* SideLeft = ":/pictures/side-left.xpm";
-inline constexpr const char* SideRight = ":/pictures/side-right.xpm";
-inline constexpr const char* Front = ":/pictures/front.xpm";
-inline constexpr const char* Rear = ":/pictures/rear.xpm";
-inline constexpr const char* TopLeft = ":/pictures/top-left.xpm";
-inline constexpr const char* TopRight = ":/pictures/top-right.xpm";
-inline constexpr const char* TopDown = ":/pictures/top-down.xpm";
-inline constexpr const char* TopUp = ":/pictures/top-up.xpm";
-inline constexpr const char* ArrowUp = ":/pictures/arrow-up.xpm";
-inline constexpr const char* ArrowDown = ":/pictures/arrow-down.xpm";
-inline constexpr const char* ArrowRight = ":/pictures/arrow-right.xpm";
-inline constexpr const char* ArrowLeft = ":/pictures/arrow-left.xpm";
-inline constexpr const char* ExplosionSide = ":/pictures/explosion-side.xpm";
-inline constexpr const char* ExplosionMap = ":/pictures/explosion-map.xpm";
-inline constexpr const char* RedCross = ":/pictures/red-cross.xpm";
-inline constexpr const char* WarningSign = ":/pictures/warning-sign.xpm";
-inline constexpr const char* Prologue = ":/pictures/prologue.png";
+inline constexpr const char* kSideLeft = ":/pictures/side-left.xpm";
+inline constexpr const char* kSideRight = ":/pictures/side-right.xpm";
+inline constexpr const char* kFront = ":/pictures/front.xpm";
+inline constexpr const char* kRear = ":/pictures/rear.xpm";
+inline constexpr const char* kTopLeft = ":/pictures/top-left.xpm";
+inline constexpr const char* kTopRight = ":/pictures/top-right.xpm";
+inline constexpr const char* kTopDown = ":/pictures/top-down.xpm";
+inline constexpr const char* kTopUp = ":/pictures/top-up.xpm";
+inline constexpr const char* kArrowUp = ":/pictures/arrow-up.xpm";
+inline constexpr const char* kArrowDown = ":/pictures/arrow-down.xpm";
+inline constexpr const char* kArrowRight = ":/pictures/arrow-right.xpm";
+inline constexpr const char* kArrowLeft = ":/pictures/arrow-left.xpm";
+inline constexpr const char* kExplosionSide = ":/pictures/explosion-side.xpm";
+inline constexpr const char* kExplosionMap = ":/pictures/explosion-map.xpm";
+inline constexpr const char* kRedCross = ":/pictures/red-cross.xpm";
+inline constexpr const char* kWarningSign = ":/pictures/warning-sign.xpm";
+inline constexpr const char* kPrologue = ":/pictures/prologue.png";
 }  // namespace pictures
 
 }  // namespace skyvane

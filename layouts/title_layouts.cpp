@@ -19,7 +19,7 @@ FormSpec buildTitle() {
                          .width = 6015,
                          .height = 2130,
                          .border = BorderStyle::FixedSingle,
-                         .icon = pictures::SideLeft});
+                         .icon = pictures::kSideLeft});
     f.elements = {
         textBox({.name = "Text1",
                  .role = "the pilot's name, of any length",
@@ -42,7 +42,7 @@ FormSpec buildTitle() {
                .role = "the prologue, scrolled up through the frame",
                .in = "Frame1",
                .box = {120, 1800, 5445, 6045},
-               .picture = pictures::Prologue,
+               .picture = pictures::kPrologue,
                .stretch = false}),
         timer({.name = "Timer1", .role = "blink tick of the title", .interval = 500}),
         button({.name = "Command2",
@@ -73,7 +73,7 @@ FormSpec buildClosing() {
                          .minButton = true,
                          .maxButton = true,
                          .start = StartPosition::WindowsDefault,
-                         .icon = pictures::SideRight});
+                         .icon = pictures::kSideRight});
     f.elements = {
         button({.name = "Command1",
                 .role = "close: the end of the game",

@@ -14,8 +14,8 @@ namespace skyvane {
 // seventeen 16-bit variables; its timers drive the flight and its key handlers only note which
 // keys are held for the next tick. Tests read the state and the elements directly.
 //
-// Elements keep the game's own names (Label8, Image3, Timer5); each is listed here with what it
-// is, grouped by where it sits on the screen. layouts/mission_layout.cpp lays them out.
+// Elements keep the game's own names (Label8, Image3, Timer5) and are grouped here by where they
+// sit on the screen; what each one is, is its row's role in layouts/mission_layout.cpp.
 class MissionScreen : public Form {
   public:
     // pilotName is the title screen's name box; closing is shown when the mission is won.
@@ -35,86 +35,86 @@ class MissionScreen : public Form {
     std::int16_t Rescued = 0, PerTrip = 0;
 
     // ---- Instrument panel ----
-    Shape& Shape4;   // outline of the panel
-    Label& Label7;   // caption: altitude
-    Label& Label8;   // altitude readout, 2580 - HeliY
-    Label& Label13;  // unit: m
-    Label& Label6;   // caption: vertical speed
-    Label& Label5;   // vertical-speed readout, |SpeedY|
-    Label& Label14;  // unit: km/h
-    Label& Label15;  // caption: fuel
-    Label& Label16;  // fuel readout
-    Label& Label19;  // unit: litres
-    Label& Label17;  // caption: people rescued
-    Label& Label18;  // rescued count, Rescued
-    Label& Label20;  // unit: people
-    Label& Label22;  // caption: on board
-    Label& Label23;  // people on board
-    Label& Label24;  // unit: people
-    // The key indicator at the panel's right.
-    Label& Label21;  // heading: power, steering
-    Shape& Shape8;   // power lamp: red while lift is on, dark red after Shift comes up
-    Image& Image20;  // up-arrow lamp
-    Image& Image21;  // down-arrow lamp
-    Image& Image22;  // left-arrow lamp
-    Image& Image23;  // right-arrow lamp
+    Shape& Shape4;
+    Label& Label7;
+    Label& Label8;
+    Label& Label13;
+    Label& Label6;
+    Label& Label5;
+    Label& Label14;
+    Label& Label15;
+    Label& Label16;
+    Label& Label19;
+    Label& Label17;
+    Label& Label18;
+    Label& Label20;
+    Label& Label22;
+    Label& Label23;
+    Label& Label24;
+    // The key indicator
+    Label& Label21;
+    Shape& Shape8;
+    Image& Image20;
+    Image& Image21;
+    Image& Image22;
+    Image& Image23;
 
     // ---- Between the panel and the views ----
-    Label& Label9;   // message line: orders, outcomes and the empty-tank warning
-    Label& Label12;  // title over the side view
-    Label& Label11;  // title over the map
-    Label& Label10;  // key help under the views
+    Label& Label9;
+    Label& Label12;
+    Label& Label11;
+    Label& Label10;
 
     // ---- Side view: horizontal position and height ----
     Frame& Frame2;
-    Image& Image2;  // the helicopter
-    Image& Image8;  // explosion after a crash
-    Shape& Shape7;  // base pad
-    Shape& Shape2;  // target pad
-    Shape& Shape3;  // blue line along the bottom
+    Image& Image2;
+    Image& Image8;
+    Shape& Shape7;
+    Shape& Shape2;
+    Shape& Shape3;
 
     // ---- Map: horizontal position and depth ----
     Frame& Frame1;
-    Image& Image3;   // the helicopter
-    Image& Image9;   // explosion after a crash
-    Image& Image11;  // sinking mark: empty until the helicopter sinks
-    Shape& Shape5;   // base mark ○
-    Shape& Shape6;   // base pad under the mark
-    Shape& Shape1;   // target mark □
-    Image& Image4;   // off-map pointer at the top edge
-    Image& Image5;   // off-map pointer at the bottom edge
-    Image& Image6;   // off-map pointer at the right edge
-    Image& Image7;   // off-map pointer at the left edge
+    Image& Image3;
+    Image& Image9;
+    Image& Image11;
+    Shape& Shape5;
+    Shape& Shape6;
+    Shape& Shape1;
+    Image& Image4;
+    Image& Image5;
+    Image& Image6;
+    Image& Image7;
 
     // ---- Buttons ----
-    Button& Command1;  // GO: a trip out from the base
-    Button& Command3;  // BACK: the trip back from the target, on the same spot as GO
-    Button& Command2;  // close: leave the mission
+    Button& Command1;
+    Button& Command3;
+    Button& Command2;
 
     // ---- Below the visible area, never seen ----
-    // Hidden stores of the pictures the arrow keys give the sprites.
-    Image& Image12;  // side view, left
-    Image& Image13;  // side view, right
-    Image& Image14;  // side view, front (down the map)
-    Image& Image15;  // side view, rear (up the map)
-    Image& Image16;  // map, nose left
-    Image& Image17;  // map, nose right
-    Image& Image18;  // map, nose down
-    Image& Image19;  // map, nose up
-    Image& Image10;  // hidden store of the sinking mark's red cross
-    Image& Image1;   // warning sign, unused
-    Label& Label1;   // KeyY as text
-    Label& Label2;   // KeyX as text
-    Label& Label3;   // KeyZ as text
-    Label& Label4;   // unused
+    // Stores of pictures, the keys as text, spares
+    Image& Image12;
+    Image& Image13;
+    Image& Image14;
+    Image& Image15;
+    Image& Image16;
+    Image& Image17;
+    Image& Image18;
+    Image& Image19;
+    Image& Image10;
+    Image& Image1;
+    Label& Label1;
+    Label& Label2;
+    Label& Label3;
+    Label& Label4;
 
     // ---- Timers ----
-    Timer& Timer1;  // motion on all three axes, sprites, off-map pointers
-    Timer& Timer3;  // vertical speed from lift or gravity, altitude readout
-    Timer& Timer5;  // touch-down, crash, sinking, pick-up, delivery, the win
-    Timer& Timer6;  // fuel countdown
-    Timer& Timer7;  // empty-tank warning on the message line
-    Timer& Timer2;  // has no handler
+    Timer& Timer1;
+    Timer& Timer3;
+    Timer& Timer5;
+    Timer& Timer6;
+    Timer& Timer7;
+    Timer& Timer2;
 
     void Form_Load() override;
     void Form_Unload(std::int16_t& Cancel) override;

@@ -191,10 +191,22 @@ TEST_F(Grid, NoHandlerRunsAfterTheEndAndTheEndingHandlerStops) {
 }
 
 TEST_F(Grid, UnloadingTheLastFormEndsTheProgram) {
+    struct Changes : Trace {
+        void handlerCalled(const Form&, std::string_view, std::string_view, int) override {}
+        void elementChanged(Element&, Property) override { ++n; }
+        void formChanged(Form&, Property) override { ++n; }
+        int n = 0;
+    } changes;
+    desktop.setTrace(&changes);
     TestForm other;
     desktop.invoke([&] { desktop.show(other); });
     desktop.closeWindow(other);
     EXPECT_FALSE(desktop.ended()) << "a window was left";
+    EXPECT_FALSE(other.visible());
+    const int before = changes.n;
+    other.ok.setVisible(false);  // a window gone is no longer heard
+    EXPECT_EQ(changes.n, before);
+    desktop.setTrace(nullptr);
     desktop.closeWindow(form);
     EXPECT_TRUE(desktop.ended());
     EXPECT_FALSE(form.loaded());

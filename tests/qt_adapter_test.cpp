@@ -392,7 +392,7 @@ TEST(QtLook, TheDefaultFontIsCrispAndTheKeyHelpKeepsToOneLine) {
 // as the left one: the title frame never scrolls through a long black band.
 TEST(QtLook, ThePrologueFillsItsPictureWithinItsMargins) {
     const QImage img =
-        QImage(QString::fromUtf8(pictures::Prologue)).convertToFormat(QImage::Format_RGB32);
+        QImage(QString::fromUtf8(pictures::kPrologue)).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(img.size(), QSize(363, 403));
     int left = img.width(), right = -1, top = img.height(), bottom = -1, rows = 0;
     bool inRow = false;
