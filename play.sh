@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Builds what playing Skyvane needs, where needed, and starts it. Arguments go to the game.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Skyvane: starts the Qt desktop, the sound and the title screen, or plays a recorded run.
 
 #include <QApplication>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The toolkit's own floor: a bare Qt Widgets window the size of the title screen, with one
 // label. With --tick it updates the label 64 times a second, as the game's timers do.
 // With SKYVANE_TRACE_STARTUP set it writes the moment of its first frame, as the game does.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // A game held in flight on the headless desktop: joined, GO pressed, Shift tapped so the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The time of one 64 Hz period of the game in flight on the headless desktop.
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // One 64 Hz period of the game in flight on the headless desktop, run many times, for
 // callgrind to count the instructions of DesktopBase::runPeriod: every timer of the mission and
 // of the hidden title screen ticks as it does in a real flight.

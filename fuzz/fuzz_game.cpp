@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // libFuzzer: the whole game from a string of bytes, under ASan and UBSan.
 
 #include <cstdio>

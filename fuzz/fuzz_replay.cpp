@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // libFuzzer: the replay reader. Whatever the bytes, it refuses them with a line that exists or
 // reads them; what it reads writes back to the same inputs, and plays without a fault.
 

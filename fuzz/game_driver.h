@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Plays the whole game on the headless desktop from a string of bytes, checking after every

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Writes the scripted playthroughs of the tests as the game fuzzer's seeds and as replay files,
 // each replay with the line its headless replay must print. Every build runs it (into
 // build/fuzz/seeds and build/fuzz/scripted-replays); the replays are played by the tests and

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // A run recorded through the real replay writer and played again from what it wrote: the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // A long run for leaks and slow growth: a random pilot plays game after game on the headless
 // desktop for 24 hours of game time, with every rule of the fuzzer checked, while the resident
 // memory is sampled. Usage: soak [PERIODS]   (default 5,529,600: a day at 64 a second)

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # A day of game time on the headless desktop (5.5 million periods, or the number given), with
 # every rule of the fuzzer checked and the resident memory sampled; fails if memory grows by more
 # than a megabyte. Not part of test.sh.

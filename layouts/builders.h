@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Rows of the layout tables. Each row names its fields, so a reader sees which number is which,

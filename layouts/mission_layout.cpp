@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The mission screen: the instrument panel along the top, the message line, the side view and
 // the map, the key help, three buttons, the timers, and a store of pictures and spare labels
 // below the visible area. Within each container the first row is drawn in front.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The two small windows around the mission: the title screen, where the title blinks over the
 // scrolling prologue and the pilot types a name, and the closing screen that thanks the pilot.
 

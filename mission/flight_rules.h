@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // The lines and zones the landing rules judge by, in twips on the side view and the map.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The ways out of a mission: the close button's farewell, and the unload that ends the game
 // however the mission screen is closed.
 

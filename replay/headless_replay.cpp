@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #include "replay/headless_replay.h"
 
 #include "platform/headless/headless_desktop.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #include "screens/closing_screen.h"
 
 #include "layouts/layouts.h"

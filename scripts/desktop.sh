@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # A private desktop for the scripts that drive the real program: an X display under Xvfb with a
 # window manager, a PulseAudio server with a null sink, and a way to find the game's windows.
 # Sourced by test.sh, bench.sh and the scripts in tests/ and tools/; each stops what it started.

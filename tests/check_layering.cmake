@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 cmake_minimum_required(VERSION 3.25)
 # The layers of the game depend only downwards:
 #

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # The sources keep the project's style: clang-format leaves them as they are (format), and
 # clang-tidy's bug and performance checks find nothing (tidy).
 # Usage: check_style.sh format|tidy SOURCE_DIR [BUILD_DIR]
@@ -11,7 +13,15 @@ mapfile -t sources < <(find app bench fuzz layouts mission platform replay scree
 case "$what" in
     format)
         command -v clang-format >/dev/null || { echo "skipped: no clang-format"; exit 77; }
-        clang-format --dry-run --Werror "${sources[@]}"
+        clang-format --dry-run --Werror "${sources[@]}" || exit 1
+        # Every file of the project's own says its licence in its first lines.
+        missing=0
+        while read -r f; do
+            case "$f" in assets/* | docs/* | tests/replays/* | fuzz/findings/* | packaging/debian/* | LICENSE | *.md | *.json) continue ;; esac
+            [ -f "$f" ] || continue
+            head -n 4 "$f" | grep -q 'SPDX-License-Identifier: MIT' || { echo "$f: no SPDX licence line"; missing=1; }
+        done < <(git ls-files 2>/dev/null)
+        [ "$missing" -eq 0 ] || exit 1
         ;;
     tidy)
         command -v run-clang-tidy >/dev/null || { echo "skipped: no run-clang-tidy"; exit 77; }

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # The command line behaves like a Unix program's, and what cannot be a recorded run is refused
 # before any window opens, at once, saying why: each case runs with no display at all, so the
 # refusal is the only thing that can happen. A replay that is too big for any run is refused,

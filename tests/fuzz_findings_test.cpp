@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Every input the game fuzzer keeps, its seeds and each finding it made, played again with all
 // its checks: a finding, once mended, stays mended.
 

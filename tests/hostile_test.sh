@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # The real program in a hostile environment, under Xvfb with a private PulseAudio server:
 # signals in every state, a sound server that stops answering, strange wave files, no sound
 # server, no fonts, LANG=C, a tiny screen, no window manager, a display that goes away, a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Listens to a PulseAudio sink for a while and says how much of that time held sound, for the
 // scripts that test the real program. Usage: listen SINK SECONDS
 // Prints "loud=<share of 20 ms windows with sound> peak=<loudest RMS>".

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Scenarios of the mission screen on the headless desktop: setup, flight, keys, landings,
 // crashes, fuel and the rescued count.
 

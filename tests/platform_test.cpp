@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The rules every desktop keeps, on the headless desktop: the 64 Hz timer grid, the end of the
 // program, focus and key routing, and key repeat.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Whole games on the headless desktop: a scripted pilot types a name, joins and flies with
 // real key events and timer ticks, under several orders of the timers within a period.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // The Qt adapter, offscreen: what the three screens look like at probe points taken from the
 // layouts, fonts, plain text everywhere, keys, key repeat and the pacing of the timer grid.
 

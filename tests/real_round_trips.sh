@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Round trips through the real world. The real program records runs under Xvfb, driven from
 # outside as a player would drive it: a whole won mission flown through XTEST, a two-second
 # SIGSTOP in flight, a storm of keys and clicks, the keyboard taken away by another window with

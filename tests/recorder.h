@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Records what a PulseAudio sink plays, from its monitor, as the loudness of 20 ms windows.

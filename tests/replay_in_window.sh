@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Replays in the game's own windows under Xvfb end where their headless replays end. The
 # recorded runs with a box
 # opened inside a replayed period pin a bug: the grid stopped behind such a box and the replay

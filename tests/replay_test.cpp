@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Replays: the file format, refusals that name the file and line and say why, recordings that
 // a failing disk cuts at a whole input, the round trip of a run through the real writer and
 // reader, and the recorded runs (tests/replays, and the scripted ones the build writes), each of

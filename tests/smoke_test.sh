@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # The real program under Xvfb and a window manager, driven with the keyboard: it starts on the
 # title screen, joining opens the mission screen with the pilot's name in its caption, and
 # closing that window during a flight ends the program with status 0 and no sound playing.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Real sound through SDL2_mixer into a private PulseAudio null sink, recorded from its monitor.
 // test.sh starts the server and names the sink in SKYVANE_TEST_SINK.
 

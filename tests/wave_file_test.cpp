@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Strange files where the game looks for its wave files: none may hold the game, fill its
 // memory or be decoded; each plays the default sound instead.
 

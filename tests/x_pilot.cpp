@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Flies the real game under X from outside, as a player's fingers would, through a whole
 // mission to the thank-you box: it reads the run the game records as it goes (--record),
 // plays it on a headless copy of the game to see where the helicopter is now, and presses and

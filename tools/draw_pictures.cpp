@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Draws the game's sixteen 32 by 32 icons as pixel art and writes them as XPM files.
 // Usage: draw_pictures OUTPUT_FOLDER
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Draws the prologue picture: yellow text on black in a small bitmap-like font, wrapped to the
 // picture's width. Usage: draw_prologue TEXT_FILE OUTPUT_PNG
 // The text file has one paragraph a line, with blank lines between paragraphs.

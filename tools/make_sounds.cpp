@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 // Synthesises the game's three sounds as 16-bit PCM wave files: the rotor chop (a loop without a
 // click at its seam), the explosion and the short default chime.
 // Usage: make_sounds ASSETS_FOLDER

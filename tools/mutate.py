@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 """Mutation testing, on demand: how many small faults do the tests catch?
 
 Each mutant changes one spot of a source file the way a slip of the keyboard would (a

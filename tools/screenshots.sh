@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Takes the README's screenshots from the real program under Xvfb with a window manager: the
 # title screen, the mission in flight and the closing screen, each window with its frame. The
 # flight and the closing screen come from the scripted winning run the build writes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // The few calls of SDL and SDL_mixer the sound uses. On Linux the two libraries (and the forty
