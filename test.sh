@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Builds Skyvane and runs every test: the logic in simulated time, the Qt adapter offscreen,
 # real sound on a private PulseAudio server, the real program under Xvfb, the same suites
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a minute, and the
@@ -15,6 +17,8 @@ skyvane_build build all tools
 CC=clang CXX=clang++ skyvane_configure build-san -DSKYVANE_WERROR=ON -DSKYVANE_SANITIZE=ON \
     -DSKYVANE_FUZZ=ON
 skyvane_build build-san
+# The Debian package, which a test holds to lintian.
+packaging/build-deb.sh >/dev/null
 
 # A private sound server with a null sink, whose monitor the sound tests record.
 . scripts/desktop.sh

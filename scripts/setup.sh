@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
 # Installs what building and running Skyvane needs, where it is missing, and configures and
 # builds it. Sourced by play.sh, test.sh and bench.sh.
 set -euo pipefail
@@ -25,10 +27,10 @@ SKYVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-de
     libgl-dev libsdl2-mixer-dev fonts-ipafont-gothic fonts-ipafont-mincho)
 # To test: GoogleTest, clang with its sanitizers and libFuzzer, the linters, the desktop the
 # real program is driven on (XTEST for the pilot that flies it), a sound server, and the
-# checkers of the launcher files.
+# checkers of the launcher files and the Debian package.
 SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format clang-tidy
     libx11-dev libxtst-dev xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio
-    pulseaudio-utils desktop-file-utils appstream)
+    pulseaudio-utils desktop-file-utils appstream lintian dpkg-dev)
 
 # Configures a build folder; CMake's own words are shown only when it fails.
 skyvane_configure() {  # FOLDER [CMAKE ARGS...]

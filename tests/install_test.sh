@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs the game into an empty prefix, checks what a desktop expects to find there, and plays
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
+# Installs the game into an empty prefix, checks what a desktop expects to find there, that
+# uninstall takes all of it away again, and plays
 # the installed game from an empty working directory under Xvfb: after GO the rotor, found in
 # the installed data, loops on the test sound server.
 # Usage: install_test.sh BUILD_DIR LISTEN
@@ -18,14 +21,25 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
 for f in bin/skyvane share/skyvane/HERI3.wav share/skyvane/BAKU.wav \
     share/applications/org.skyvane.Skyvane.desktop share/metainfo/org.skyvane.Skyvane.metainfo.xml \
-    share/icons/hicolor/{32x32,64x64,128x128}/apps/org.skyvane.Skyvane.png; do
+    share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/org.skyvane.Skyvane.png \
+    share/icons/hicolor/scalable/apps/org.skyvane.Skyvane.svg share/man/man6/skyvane.6.gz \
+    share/doc/skyvane/copyright; do
     [ -e "$work/prefix/$f" ] || fail "$f is not installed"
 done
 desktop-file-validate "$work/prefix/share/applications/org.skyvane.Skyvane.desktop" ||
     fail "the launcher entry"
-appstreamcli validate --no-net "$work/prefix/share/metainfo/org.skyvane.Skyvane.metainfo.xml" >/dev/null ||
+appstreamcli validate "$work/prefix/share/metainfo/org.skyvane.Skyvane.metainfo.xml" >/dev/null ||
     fail "the AppStream metadata"
 echo "ok: installed, the launcher entry and the AppStream metadata valid"
+
+# Uninstalling leaves the prefix as it was: empty.
+cp -a "$work/prefix" "$work/installed"
+cmake --build "$build" --target uninstall >/dev/null || fail "the uninstall target"
+left=$(find "$work/prefix" -mindepth 1)
+[ -z "$left" ] || fail "uninstall left: $left"
+rm -rf "$work/prefix"
+mv "$work/installed" "$work/prefix"
+echo "ok: uninstall removes every file and folder it put there"
 
 [ -n "${SKYVANE_TEST_SINK:-}" ] || { echo "skipped: no test sound server; test.sh starts one"; exit 77; }
 skyvane_display "$work" 1024x768 nowm
