@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Measures the game against the toolkit's own floor, a bare Qt Widgets window built by the same
-# script, under Xvfb with a window manager, and prints one table with the machine it ran on:
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
+# Measures the game against two floors built by the same script, under Xvfb with a window
+# manager: the floor of the same job (a plain window that draws the instrument panel's texts in
+# the same fonts, changes its readouts 64 times a second and loops the rotor through
+# SDL2_mixer) and the toolkit's own (a bare Qt Widgets window). It prints one table with the
+# machine it ran on:
 # start-up to the first painted frame (median of 10, with and without a sound server), peak
 # memory, CPU at the title and in flight, the instructions and time of one period of the game's
-# timers, and the pacing of the real program. Takes about six minutes. Not part of test.sh.
+# timers, and the pacing of the real program. Takes about twelve minutes. Not part of test.sh.
 # SKYVANE_BENCH_GAME and SKYVANE_BENCH_PERIOD measure another build of the game instead.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,7 +16,8 @@ cd "$(dirname "$0")"
 skyvane_install "${SKYVANE_BUILD_PACKAGES[@]}" libbenchmark-dev valgrind xvfb openbox xdotool \
     pulseaudio pulseaudio-utils
 SKYVANE_BUILD_TYPE=Release skyvane_configure build-bench -DSKYVANE_BENCH=ON
-skyvane_build build-bench skyvane bare_window period_instructions period_bench >/dev/null
+skyvane_build build-bench skyvane bare_window floor_window period_instructions period_bench seeds \
+    >/dev/null
 
 # Measuring from here on: a figure that cannot be taken shows empty rather than stopping the run.
 set +e
@@ -19,6 +25,8 @@ set +e
 game="${SKYVANE_BENCH_GAME:-$SKYVANE_ROOT/build-bench/skyvane}"
 period_instructions="${SKYVANE_BENCH_PERIOD:-$SKYVANE_ROOT/build-bench/bench/period_instructions}"
 bare="$SKYVANE_ROOT/build-bench/bench/bare_window"
+floor="$SKYVANE_ROOT/build-bench/bench/floor_window"
+wave="$SKYVANE_ROOT/assets/HERI3.wav"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
@@ -64,13 +72,14 @@ first_frame_ms() {  # PULSE_SERVER COMMAND...
     stop
     echo $(((t1 - t0) / 1000000))
 }
-# The game and the bare window in turn, so a machine that slows down slows both alike.
-startup_pair() {  # PULSE_SERVER -> "game-median bare-median"
+# The game and the floors in turn, so a machine that slows down slows all alike.
+startup_pair() {  # PULSE_SERVER -> "game-median bare-median floor-median"
     for _ in $(seq 10); do
-        echo "$(first_frame_ms "$1" "$game") $(first_frame_ms "$1" "$bare")"
+        echo "$(first_frame_ms "$1" "$game") $(first_frame_ms "$1" "$bare") $(first_frame_ms "$1" "$floor")"
         sleep 0.2
     done >"$work/pairs"
-    echo "$(cut -d' ' -f1 "$work/pairs" | median) $(cut -d' ' -f2 "$work/pairs" | median)"
+    echo "$(cut -d' ' -f1 "$work/pairs" | median) $(cut -d' ' -f2 "$work/pairs" | median)" \
+        "$(cut -d' ' -f3 "$work/pairs" | median)"
 }
 hwm_mib() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status"; }
 cpu_ms() { awk '{ print ($14 + $15) * 1000 / '"$(getconf CLK_TCK)"' }' "/proc/$pid/stat"; }
@@ -93,8 +102,8 @@ join_and_go() {
 }
 
 echo "Measuring start-up (10 runs each)..." >&2
-read -r start_none start_bare_none < <(startup_pair unix:/nonexistent/socket)
-read -r start_pulse start_bare < <(startup_pair "$server")
+read -r start_none start_bare_none start_floor_none < <(startup_pair unix:/nonexistent/socket)
+read -r start_pulse start_bare start_floor < <(startup_pair "$server")
 
 echo "Measuring the title screen: pacing for 30 s, memory..." >&2
 (cd "$work" && exec env PULSE_SERVER="$server" SKYVANE_TRACE_PACE=1 "$game") \
@@ -113,6 +122,10 @@ read -r pace_ratio pace_p99 < <(awk '/ tick / { t[n++] = $4 } END {
 launch "$server" "$bare"
 sleep 2
 hwm_bare=$(hwm_mib)
+stop
+launch "$server" "$floor"
+sleep 2
+hwm_floor_title=$(hwm_mib)
 stop
 
 # CPU is noisy on a shared machine: three rounds, the game and the bare window in turn, and the
@@ -143,11 +156,20 @@ for round in 1 2 3; do
         hwm_tick=$(hwm_mib)
     fi
     stop
-    echo "$title $flight $tick" >>"$work/cpu"
+    launch "$server" "$floor" --tick --sound "$wave"
+    sleep 1
+    floor_flight=$(cpu_over 20)
+    if [ "$round" -eq 1 ]; then
+        sleep 39
+        hwm_floor=$(hwm_mib)
+    fi
+    stop
+    echo "$title $flight $tick $floor_flight" >>"$work/cpu"
 done
 cpu_title=$(cut -d' ' -f1 "$work/cpu" | median)
 cpu_flight=$(cut -d' ' -f2 "$work/cpu" | median)
 cpu_tick=$(cut -d' ' -f3 "$work/cpu" | median)
+cpu_floor=$(cut -d' ' -f4 "$work/cpu" | median)
 cpu_bare=$cpu_tick
 
 echo "Counting the instructions of a period..." >&2
@@ -163,17 +185,17 @@ won_ms=$("$SKYVANE_ROOT/build-bench/bench/period_bench" --benchmark_filter=WonMi
 cpu=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)
 cat <<TABLE
 
-Skyvane against a bare Qt Widgets window, $(date -u +%Y-%m-%d)
+Skyvane against the floor of its job and a bare Qt Widgets window, $(date -u +%Y-%m-%d)
 Machine: ${cpu:-unknown CPU}, $(nproc) cores, $(uname -sr); Qt $(pkg-config --modversion Qt6Widgets), Release build, Xvfb with openbox.
 
-| figure | game | bare Qt window | ratio |
-|---|---|---|---|
-| start-up to the first painted frame, no sound server (median of 10) | ${start_none} ms | ${start_bare_none} ms | $(ratio "$start_none" "$start_bare_none") |
-| start-up to the first painted frame, PulseAudio running (median of 10) | ${start_pulse} ms | ${start_bare} ms | $(ratio "$start_pulse" "$start_bare") |
-| peak memory (VmHWM) at the title screen | ${hwm_title} MiB | ${hwm_bare} MiB | $(ratio "$hwm_title" "$hwm_bare") |
-| peak memory after a minute of play (the bare window ticking) | ${hwm_flight} MiB | ${hwm_tick} MiB | $(ratio "$hwm_flight" "$hwm_tick") |
-| CPU over 20 s at the title, median of 3 (the bare window updating a label at 64 Hz) | ${cpu_title} ms | ${cpu_bare} ms | $(ratio "$cpu_title" "$cpu_bare") |
-| CPU over 20 s in flight, Shift held, median of 3 (the bare window updating a label at 64 Hz) | ${cpu_flight} ms | ${cpu_tick} ms | $(ratio "$cpu_flight" "$cpu_tick") |
+| figure | game | floor of the job | bare Qt window | game / floor | game / bare |
+|---|---|---|---|---|---|
+| start-up to the first painted frame, no sound server (median of 10) | ${start_none} ms | ${start_floor_none} ms | ${start_bare_none} ms | $(ratio "$start_none" "$start_floor_none") | $(ratio "$start_none" "$start_bare_none") |
+| start-up to the first painted frame, PulseAudio running (median of 10) | ${start_pulse} ms | ${start_floor} ms | ${start_bare} ms | $(ratio "$start_pulse" "$start_floor") | $(ratio "$start_pulse" "$start_bare") |
+| peak memory (VmHWM) at the title screen | ${hwm_title} MiB | ${hwm_floor_title} MiB | ${hwm_bare} MiB | $(ratio "$hwm_title" "$hwm_floor_title") | $(ratio "$hwm_title" "$hwm_bare") |
+| peak memory after a minute of play (the floors ticking, the floor looping the rotor) | ${hwm_flight} MiB | ${hwm_floor} MiB | ${hwm_tick} MiB | $(ratio "$hwm_flight" "$hwm_floor") | $(ratio "$hwm_flight" "$hwm_tick") |
+| CPU over 20 s at the title, median of 3 (the bare window updating a label at 64 Hz) | ${cpu_title} ms | | ${cpu_bare} ms | | $(ratio "$cpu_title" "$cpu_bare") |
+| CPU over 20 s in flight, Shift held, median of 3 (the floor: readouts at 64 Hz and the rotor) | ${cpu_flight} ms | ${cpu_floor} ms | ${cpu_tick} ms | $(ratio "$cpu_flight" "$cpu_floor") | $(ratio "$cpu_flight" "$cpu_tick") |
 | one period of the timers in flight, headless (callgrind) | ${instructions} instructions | | |
 | one period of the timers in flight, headless (Google Benchmark) | ${period_ns} ns | | |
 | a whole won mission replayed headless | ${won_ms} ms | | |
