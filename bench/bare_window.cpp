@@ -8,36 +8,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 
-namespace {
-
-class Window : public QWidget {
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        if (traced_ || qEnvironmentVariableIsEmpty("SKYVANE_TRACE_STARTUP")) return;
-        traced_ = true;
-        // Once the whole window, its label too, is painted: as the game measures itself.
-        QTimer::singleShot(0, [] {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                std::chrono::system_clock::now().time_since_epoch())
-                                .count();
-            std::fprintf(stderr, "skyvane: first frame %lld\n", static_cast<long long>(ns));
-            std::fflush(stderr);
-        });
-    }
-
-  private:
-    bool traced_ = false;
-};
-
-}  // namespace
+#include "bench/first_frame.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    Window window;
+    skyvane::bench::FirstFrameWindow window;
     window.resize(401, 142);
     window.setStyleSheet("background: black; color: yellow;");
     QLabel label("0", &window);

@@ -14,30 +14,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "bench/first_frame.h"
+
 namespace {
-
-class Window : public QWidget {
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        if (traced_ || qEnvironmentVariableIsEmpty("SKYVANE_TRACE_STARTUP")) return;
-        traced_ = true;
-        QTimer::singleShot(0, [] {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                std::chrono::system_clock::now().time_since_epoch())
-                                .count();
-            std::fprintf(stderr, "skyvane: first frame %lld\n", static_cast<long long>(ns));
-            std::fflush(stderr);
-        });
-    }
-
-  private:
-    bool traced_ = false;
-};
 
 QFont face(const char* family, int pixels, bool bold = false) {
     QFont f(family);
@@ -77,7 +60,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--sound") == 0 && i + 1 < argc) wave = argv[++i];
     }
 
-    Window window;
+    skyvane::bench::FirstFrameWindow window;
     window.resize(615, 400);
     window.setStyleSheet("background: black;");
     const QFont caption = face("IPAGothic", 19), number = face("IPAPGothic", 19),

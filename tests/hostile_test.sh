@@ -90,6 +90,15 @@ title_then_join() {  # NAME
     focus "$mission"
 }
 go() { xdotool key --clearmodifiers Return; sleep 0.4; }  # GO holds the focus
+# A replay that joins as a pilot whose name is SIZE letters A, then does what LAST says.
+name_replay() {  # SIZE LAST
+    echo "skyvane-replay 1"
+    printf '10 text Form2 Text1 ='
+    head -c "$1" /dev/zero | tr '\0' 'A'
+    echo
+    echo "10 click Form2 Command1"
+    echo "$2"
+}
 
 start_display 1024x768
 
@@ -234,14 +243,7 @@ exe="$saved_exe"
 
 # ---- A name of 100,000 characters, through a replay ----
 case="a name of 100,000 characters"
-{
-    echo "skyvane-replay 1"
-    printf '10 text Form2 Text1 ='
-    head -c 100000 /dev/zero | tr '\0' 'A'
-    echo
-    echo "10 click Form2 Command1"
-    echo "40 click Form1 Command2"
-} >"$work/long.replay"
+name_replay 100000 "40 click Form1 Command2" >"$work/long.replay"
 started=$(now)
 (cd "$work" && exec "$exe" --replay "$work/long.replay") >"$work/out" 2>&1 &
 game=$!
@@ -327,14 +329,7 @@ fi
 
 # ---- A signal while a handler holds the loop: a name of 15 MB lays out for seconds ----
 case="SIGTERM while the game lays out a name of 15 MB"
-{
-    echo "skyvane-replay 1"
-    printf '0 text Form2 Text1 ='
-    head -c 15000000 /dev/zero | tr '\0' 'A'
-    echo
-    echo "1 click Form2 Command1"
-    echo "600 wait"
-} >"$work/busy.replay"
+name_replay 15000000 "600 wait" >"$work/busy.replay"
 started=$(now)
 (cd "$work" && exec "$exe" --replay "$work/busy.replay") >"$work/out" 2>&1 &
 game=$!

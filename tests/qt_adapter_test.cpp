@@ -23,6 +23,7 @@
 
 #include "layouts/colours.h"
 #include "layouts/layouts.h"
+#include "fuzz/round_trip.h"
 #include "platform/headless/headless_desktop.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
@@ -824,88 +825,21 @@ TEST(QtNames, TheClosingScreenThanksAVeryLongName) {
     EXPECT_EQ(img.size(), QSize(312, 213));
 }
 
-// Everything the logic does, as lines: handler calls, property changes with their new values,
-// and sound calls.
-class Log : public Trace, public Sound {
-  public:
-    void handlerCalled(const Form& form, std::string_view element, std::string_view event,
-                       int code) override {
-        add(form.design().name + " " + std::string(element) + "_" + std::string(event) + " " +
-            std::to_string(code));
-    }
-    void elementChanged(Element& e, Property p) override {
-        std::string value;
-        switch (p) {
-            case Property::Left:
-                value = std::to_string(static_cast<Control&>(e).left());
-                break;
-            case Property::Top:
-                value = std::to_string(static_cast<Control&>(e).top());
-                break;
-            case Property::Visible:
-                value = std::to_string(static_cast<Control&>(e).visible());
-                break;
-            case Property::Picture:
-                value = static_cast<Image&>(e).picture().resource();
-                break;
-            case Property::Caption:
-                value = static_cast<Label&>(e).caption();
-                break;
-            case Property::Text:
-                value = static_cast<TextBox&>(e).text();
-                break;
-            case Property::ForeColour:
-                value = std::to_string(static_cast<Label&>(e).foreColour());
-                break;
-            case Property::BackColour:
-                value = std::to_string(static_cast<Label&>(e).backColour());
-                break;
-            case Property::FillColour:
-                value = std::to_string(static_cast<Shape&>(e).fillColour());
-                break;
-            case Property::Interval:
-                value = std::to_string(static_cast<Timer&>(e).interval());
-                break;
-            case Property::Enabled:
-                value = std::to_string(static_cast<Timer&>(e).enabled());
-                break;
-            case Property::Focus:
-                break;
-        }
-        add(e.form().design().name + "." + e.name() + " " + std::to_string(int(p)) + "=" + value);
-    }
-    void formChanged(Form& f, Property p) override {
-        add(f.design().name + " " + std::to_string(int(p)) + "=" +
-            (p == Property::Caption ? f.caption()
-             : f.focus()            ? f.focus()->name()
-                                    : "-"));
-    }
-    void play(const char* name, unsigned flags) override {
-        add(std::string("sound ") + (name ? name : "-") + " " + std::to_string(flags));
-    }
-    std::vector<std::string> lines;
-
-  private:
-    void add(std::string line) { lines.push_back(std::move(line)); }
-};
-
-class Inputs : public InputSink {
-  public:
-    void input(const Input& in) override { all.push_back(in); }
-    std::vector<Input> all;
-};
-
-// A scripted flight through the Qt adapter, recorded, then replayed headless: the same handler
-// calls, property changes and sound calls, in the same order.
+// A scripted flight through the Qt adapter, recorded by the real writer, then replayed headless
+// from what it wrote: the same handler calls, property changes and sound calls, in the same
+// order.
 TEST(QtReplays, AFlightRecordedThroughTheAdapterReplaysTheSameHeadless) {
-    Log live;
-    Inputs recorded;
+    fuzzing::TraceSum live(true);
+    RecordingSound sound;
+    TraceLog log = live.log(&sound);
+    fuzzing::MemoryRecording recording;
     std::int64_t now = 0;
     QtDesktop desktop;
+    log.follow(desktop);
     desktop.setClock([&] { return now; });
-    Game game(desktop, live);
-    desktop.setTrace(&live);
-    desktop.setInputSink(&recorded);
+    Game game(desktop, log);
+    desktop.setTrace(&log);
+    desktop.setInputSink(&recording.writer());
     desktop.invoke([&] { game.start(); });
     auto until = [&](int period) {
         while (static_cast<int>(desktop.period()) < period) {
@@ -946,19 +880,11 @@ TEST(QtReplays, AFlightRecordedThroughTheAdapterReplaysTheSameHeadless) {
     ASSERT_TRUE(desktop.ended());
     desktop.setInputSink(nullptr);
 
-    // Through the file format, as a player would keep it.
-    std::string file = "skyvane-replay 1\n";
-    for (const auto& in : recorded.all) file += replay::encode(in) + "\n";
-    std::istringstream text(file);
-    const auto read = replay::read(text);
-    ASSERT_FALSE(read.error) << read.error->what;
-
-    Log replayed;
-    replayHeadless(read.inputs, replayed, &replayed);
-    ASSERT_GT(live.lines.size(), 1000u);
-    EXPECT_EQ(replayed.lines.size(), live.lines.size());
-    for (std::size_t i = 0; i < std::min(live.lines.size(), replayed.lines.size()); ++i)
-        ASSERT_EQ(replayed.lines[i], live.lines[i]) << "line " << i;
+    const auto again = fuzzing::replayText(recording.text(), true);
+    ASSERT_FALSE(again.error) << again.error->what;
+    ASSERT_GT(live.lines(), 1000u);
+    EXPECT_TRUE(again.trace.sameAs(live)) << again.trace.firstDifference(live);
+    EXPECT_EQ(again.rerecorded, recording.text());
 }
 
 // A handler that fails with an exception stops where it failed; the game goes on, and the
