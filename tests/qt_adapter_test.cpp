@@ -21,9 +21,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "fuzz/round_trip.h"
 #include "layouts/colours.h"
 #include "layouts/layouts.h"
-#include "fuzz/round_trip.h"
 #include "platform/headless/headless_desktop.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
