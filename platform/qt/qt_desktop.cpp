@@ -24,7 +24,6 @@
 namespace skyvane {
 
 namespace {
-constexpr std::int64_t kPeriodNs = kPeriodUs * 1000;
 
 bool isPlayerInput(QEvent::Type type) {
     switch (type) {
@@ -207,20 +206,20 @@ int virtualKey(const QKeyEvent& event) {
 QtDesktop::QtDesktop(std::function<void()> onEnd)
     : onEnd_(std::move(onEnd)), tracePace_(!qEnvironmentVariableIsEmpty("SKYVANE_TRACE_PACE")) {
     elapsed_.start();
-    pacer_.setSingleShot(true);
-    pacer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&pacer_, &QTimer::timeout, this, [this] { wake(); });
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
     windowWatch_ = std::make_unique<WindowWatch>(*this);
     qApp->installNativeEventFilter(windowWatch_.get());
 #if SKYVANE_X11
     useDetectableAutoRepeat();
 #endif
-    arm(1, nowNs());
+    arm();
 }
 
 QtDesktop::~QtDesktop() {
-    pacer_.stop();
+    timer_.stop();
     // The forms may be gone already: nothing the closing windows do may reach them.
     if (qApp) {
         qApp->removeEventFilter(this);
@@ -248,35 +247,25 @@ int QtDesktop::run() {
 
 void QtDesktop::setClock(std::function<std::int64_t()> nowNs) {
     clock_ = std::move(nowNs);
-    origin_ = 0;
-    pacer_.stop();
+    pacer_.setOrigin(0);
+    timer_.stop();
 }
 
 bool QtDesktop::pacerArmed() const {
-    return pacer_.isActive();
+    return timer_.isActive();
 }
 
-std::int64_t QtDesktop::nowNs() const {
-    return (clock_ ? clock_() : elapsed_.nsecsElapsed()) - origin_;
+std::int64_t QtDesktop::clockNs() const {
+    return clock_ ? clock_() : elapsed_.nsecsElapsed();
 }
 
 void QtDesktop::wake() {
     if (ended()) return;
-    const auto now = nowNs();
-    auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(0, now) / kPeriodNs);
-    if (due > period() + 1) {
-        if (dropLate_) {
-            // Ticks missed while the process stalled are dropped, not replayed in a burst.
-            skipTo(due - 1);
-        } else {
-            origin_ += static_cast<std::int64_t>(due - period() - 1) * kPeriodNs;
-            due = period() + 1;
-        }
-    }
+    const bool due = pacer_.catchUp(*this, clockNs());
     // Armed before the period runs: a handler in it may open a message box, and the grid goes on
     // ticking behind the box.
-    arm(std::max(due, period()) + 1, nowNs());
-    if (due <= period()) return;
+    arm();
+    if (!due) return;
     if (tracePace_) {
         std::fprintf(stderr, "skyvane: tick %llu %lld\n",
                      static_cast<unsigned long long>(period()) + 1,
@@ -285,12 +274,12 @@ void QtDesktop::wake() {
     runPeriod();
 }
 
-void QtDesktop::arm(std::uint64_t period, std::int64_t now) {
+void QtDesktop::arm() {
     if (ended()) return;
-    // Qt timers take whole milliseconds: wake just after that period's absolute deadline.
-    const std::int64_t next = static_cast<std::int64_t>(period) * kPeriodNs;
-    const std::int64_t waitMs = std::max<std::int64_t>(0, (next - now + 999'999) / 1'000'000);
-    pacer_.start(static_cast<int>(waitMs));
+    // Qt timers take whole milliseconds: wake just after the next period's absolute deadline.
+    const std::int64_t wait = pacer_.nextDeadlineNs() - clockNs();
+    const std::int64_t waitMs = std::max<std::int64_t>(0, (wait + 999'999) / 1'000'000);
+    timer_.start(static_cast<int>(waitMs));
 }
 
 void QtDesktop::attach(Form& form) {
@@ -387,7 +376,7 @@ void QtDesktop::painted(const FormWindow& window) {
 }
 
 void QtDesktop::quit() {
-    pacer_.stop();
+    timer_.stop();
     if (onEnd_) onEnd_();
     for (auto& [form, window] : windows_) window->hide();
     // A box still open (the program ended from outside) is left at once.

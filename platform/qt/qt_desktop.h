@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/desktop_base.h"
+#include "platform/pacer.h"
 
 class QKeyEvent;
 class QMessageBox;
@@ -41,7 +42,7 @@ class QtDesktop : public QObject, public DesktopBase {
     // passed over while the process stalled are dropped, not run in a burst; a replay instead
     // goes on from where it was.
     void wake();
-    void setDropLatePeriods(bool drop) { dropLate_ = drop; }
+    void setDropLatePeriods(bool drop) { pacer_.setDropLate(drop); }
     bool pacerArmed() const;
 
     // The player closed a window with its close box. During a replay that ends the replay.
@@ -68,9 +69,9 @@ class QtDesktop : public QObject, public DesktopBase {
 
   private:
     class WindowWatch;
-    std::int64_t nowNs() const;
+    std::int64_t clockNs() const;
     void closeDestroyed();
-    void arm(std::uint64_t period, std::int64_t now);
+    void arm();
     void focusChanged(QWidget* now);
 
     std::unordered_map<const Form*, FormWindow*> windows_;
@@ -79,12 +80,11 @@ class QtDesktop : public QObject, public DesktopBase {
     std::function<void()> onEnd_;
     std::function<std::int64_t()> clock_;
     QElapsedTimer elapsed_;
-    std::int64_t origin_ = 0;  // the clock's reading at period 0
-    QTimer pacer_;
+    Pacer pacer_;
+    QTimer timer_;
     QPointer<QMessageBox> box_;
     bool closingBox_ = false;
     bool running_ = false;
-    bool dropLate_ = true;
     bool firstFrameTraced_ = false;
     bool tracePace_ = false;  // SKYVANE_TRACE_PACE: every period's moment on stderr
 };

@@ -9,31 +9,31 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geometry.h"
+
 namespace skyvane::qtlook {
 
 int px(int twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
+    return geometry::px(twips);
 }
 
 QRect rect(int left, int top, int width, int height) {
-    const int x = px(left);
-    const int y = px(top);
-    return {x, y, px(left + width) - x, px(top + height) - y};
+    const auto r = geometry::rect(left, top, width, height);
+    return {r.x, r.y, r.width, r.height};
 }
 
 QStringList familiesFor(const std::string& face) {
-    if (face == faces::kGothic) return {"IPAGothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"};
-    if (face == faces::kMincho) return {"IPAMincho", "Noto Serif CJK JP"};
-    // faces::kPGothic and the default interface font.
-    return {"IPAPGothic", "Noto Sans CJK JP"};
+    QStringList families;
+    for (const auto& family : geometry::familiesFor(face))
+        families << QString::fromStdString(family);
+    return families;
 }
 
 QFont font(const FontSpec& design) {
     QFont f;
     f.setFamilies(familiesFor(design.face));
     // The default interface font: 8.25 pt keeps the key help on its one line.
-    const double points = design.face.empty() ? 8.25 : design.points;
-    f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    f.setPixelSize(geometry::fontPixels(design));
     f.setBold(design.bold);
     // No text of the game needs shaping (the readouts change every tick); drawn the same without.
     if (design.face.empty()) {
