@@ -19,6 +19,12 @@ CC=clang CXX=clang++ skyvane_configure build-san -DSKYVANE_WERROR=ON -DSKYVANE_S
 skyvane_build build-san
 # The Debian package, which a test holds to lintian.
 packaging/build-deb.sh >/dev/null
+# The page, built with emscripten, and the browser tests' own packages (no browser download:
+# they drive Debian's Chromium).
+skyvane_install "${SKYVANE_WEB_PACKAGES[@]}" "${SKYVANE_WEB_TEST_PACKAGES[@]}"
+command -v npm >/dev/null || skyvane_install npm
+skyvane_build_web
+(cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund >/dev/null)
 
 # A private sound server with a null sink, whose monitor the sound tests record.
 . scripts/desktop.sh
@@ -38,13 +44,13 @@ echo "== Tests"
 (cd build && ctest --output-on-failure -j4 "$@")
 
 # The same again under the sanitizers, but the checks of the sources and launcher files (the
-# same files), and the hostile environment, the smoke test and the installed game (the same
-# program the round trips drive, for much longer).
+# same files), the page (which the first run tests), and the hostile environment, the smoke
+# test and the installed game (the same program the round trips drive, for much longer).
 echo "== Tests under ASan and UBSan"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$SKYVANE_ROOT/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-san && ctest --output-on-failure -j4 -LE lint \
+(cd build-san && ctest --output-on-failure -j4 -LE 'lint|web' \
     -E 'hostile_environment|smoke_under_xvfb|installed_game_plays')
 
 echo "== Fuzzing for a minute"

@@ -203,6 +203,10 @@ std::optional<Input> parse(std::string_view line) {
 
 }  // namespace
 
+std::optional<Input> decode(std::string_view line) {
+    return parse(line);
+}
+
 std::string encode(const Input& in) {
     std::string s = std::to_string(in.period) + " " + wordFor(in.kind);
     switch (in.kind) {

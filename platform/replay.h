@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/desktop_base.h"
@@ -39,8 +40,9 @@ inline constexpr std::uint64_t kMaxPeriod = 64ull * 60 * 60 * 24 * 7;
 // mission played by hand a few hundred kilobytes.
 inline constexpr std::uint64_t kMaxFileBytes = 128ull << 20;
 
-// One input as its line, without the line break.
+// One input as its line, without the line break, and back; nullopt for a line that is none.
 std::string encode(const Input& input);
+std::optional<Input> decode(std::string_view line);
 
 struct Error {
     int line = 0;  // 0: the file as a whole

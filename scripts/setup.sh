@@ -32,6 +32,14 @@ SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format c
     libx11-dev libxtst-dev xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio
     pulseaudio-utils desktop-file-utils appstream lintian dpkg-dev)
 
+# To build the page (./play.sh --web): emscripten with its acorn, and what makes the page's
+# pictures, fonts and its server (ImageMagick, fontTools with brotli, node).
+SKYVANE_WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build imagemagick fonttools
+    python3-brotli fonts-ipafont-gothic fonts-ipafont-mincho)
+# To test it: Debian's Chromium, which puppeteer-core drives (npm, which installs it, comes
+# with node; where it does not, test.sh installs Debian's).
+SKYVANE_WEB_TEST_PACKAGES=(chromium)
+
 # Configures a build folder; CMake's own words are shown only when it fails.
 skyvane_configure() {  # FOLDER [CMAKE ARGS...]
     local dir="$1"
@@ -46,6 +54,23 @@ skyvane_configure() {  # FOLDER [CMAKE ARGS...]
         return 1
     fi
     rm -f "$log"
+}
+
+# The page, built with emscripten into build-web/site. Emscripten's scripts find acorn through
+# NODE_PATH.
+skyvane_build_web() {
+    export NODE_PATH=/usr/share/nodejs
+    local log
+    log="$(mktemp)"
+    if ! emcmake cmake -S "$SKYVANE_ROOT" -B "$SKYVANE_ROOT/build-web" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1; then
+        cat "$log"
+        rm -f "$log"
+        echo "Configuring build-web failed."
+        return 1
+    fi
+    rm -f "$log"
+    cmake --build "$SKYVANE_ROOT/build-web"
 }
 
 skyvane_build() {  # FOLDER [TARGETS...]

@@ -4,7 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # The layers of the game depend only downwards:
 #
 #   app  ->  replay  ->  screens  ->  mission  ->  layouts  ->  platform
-#   platform/qt and platform/headless stand on platform; app and replay may use them.
+#   platform/qt, platform/web and platform/headless stand on platform; app and replay may use
+#   them.
 #
 # Every #include "..." of the game's own code must point at its own layer or one below it, and
 # no layer but platform/qt and app includes a Qt header. Run with cmake -DROOT=<source> -P.
@@ -12,15 +13,18 @@ cmake_minimum_required(VERSION 3.25)
 set(allowed_platform platform)
 set(allowed_platform_headless platform platform/headless)
 set(allowed_platform_qt platform platform/qt)
+set(allowed_platform_web platform platform/web)
 set(allowed_layouts platform layouts)
 set(allowed_mission platform layouts mission)
 set(allowed_screens platform layouts mission screens)
 set(allowed_replay platform platform/headless layouts mission screens replay)
-set(allowed_app platform platform/headless platform/qt layouts mission screens replay app)
+set(allowed_app platform platform/headless platform/qt platform/web layouts mission screens replay
+  app)
 set(qt_allowed platform/qt app)
 
 set(failures 0)
-foreach(layer platform platform/headless platform/qt layouts mission screens replay app)
+foreach(layer platform platform/headless platform/qt platform/web layouts mission screens replay
+    app)
   string(REPLACE "/" "_" key "${layer}")
   file(GLOB sources "${ROOT}/${layer}/*.h" "${ROOT}/${layer}/*.cpp")
   foreach(source ${sources})

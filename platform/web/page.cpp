@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+// The calls into the page, each a line of JavaScript that hands over to page.js.
+
+#include "platform/web/page.h"
+
+#include <emscripten/em_js.h>
+#include <emscripten/emscripten.h>
+
+// clang-format off
+EM_JS(void, sv_open_window, (const char* form, const char* spec), {
+    skyvanePage.openWindow(UTF8ToString(form), JSON.parse(UTF8ToString(spec)));
+});
+EM_JS(void, sv_close_window, (const char* form), {
+    skyvanePage.closeWindow(UTF8ToString(form));
+});
+EM_JS(void, sv_show_window, (const char* form, int visible), {
+    skyvanePage.showWindow(UTF8ToString(form), visible != 0);
+});
+EM_JS(void, sv_set, (const char* form, const char* element, const char* property, const char* value), {
+    skyvanePage.set(UTF8ToString(form), UTF8ToString(element), UTF8ToString(property), UTF8ToString(value));
+});
+EM_JS(void, sv_set_caption, (const char* form, const char* caption), {
+    skyvanePage.setCaption(UTF8ToString(form), UTF8ToString(caption));
+});
+EM_JS(void, sv_set_focus, (const char* form, const char* element), {
+    skyvanePage.setFocus(UTF8ToString(form), UTF8ToString(element));
+});
+EM_JS(void, sv_box_open, (const char* text, const char* title), {
+    skyvanePage.openBox(UTF8ToString(text), UTF8ToString(title));
+});
+EM_JS(void, sv_box_close, (), {
+    skyvanePage.closeBox();
+});
+EM_JS(char*, sv_next_event, (), {
+    const e = skyvanePage.nextEvent();
+    if (e === null) return 0;
+    const n = lengthBytesUTF8(e) + 1;
+    const p = _malloc(n);
+    stringToUTF8(e, p, n);
+    return p;
+});
+EM_JS(double, sv_now, (), {
+    return performance.now();
+});
+EM_JS(void, sv_sound, (const char* name, int flags), {
+    skyvanePage.sound.play(UTF8ToString(name), flags);
+});
+EM_JS(void, sv_ended, (), {
+    skyvanePage.ended();
+});
+EM_JS(char*, sv_replay_text, (), {
+    const t = skyvanePage.replayText;
+    if (t === null || t === undefined) return 0;
+    const n = lengthBytesUTF8(t) + 1;
+    const p = _malloc(n);
+    stringToUTF8(t, p, n);
+    return p;
+});
+EM_JS(int, sv_option, (const char* name), {
+    return skyvanePage.option(UTF8ToString(name)) ? 1 : 0;
+});
+EM_JS(void, sv_trace, (const char* line), {
+    skyvanePage.trace.push(UTF8ToString(line));
+});
+EM_JS(void, sv_record, (const char* line), {
+    skyvanePage.recording.push(UTF8ToString(line));
+});
+EM_JS(void, sv_show_summary, (const char* line), {
+    skyvanePage.showSummary(UTF8ToString(line));
+});
+EM_JS(void, sv_show_error, (const char* text), {
+    skyvanePage.showError(UTF8ToString(text));
+});
+// clang-format on

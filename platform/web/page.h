@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+// The calls the game makes into its page (platform/web/page.js), and the one the page answers:
+// strings are UTF-8; forms and elements go by their names.
+
+extern "C" {
+
+void sv_open_window(const char* form, const char* spec);  // spec: the window as JSON
+void sv_close_window(const char* form);
+void sv_show_window(const char* form, int visible);
+// property: left, top (pixels), visible (1 or 0), picture (a URL, or empty), caption, text,
+// fore, back, fill (CSS colours).
+void sv_set(const char* form, const char* element, const char* property, const char* value);
+void sv_set_caption(const char* form, const char* caption);
+void sv_set_focus(const char* form, const char* element);  // empty element: the window itself
+void sv_box_open(const char* text, const char* title);
+void sv_box_close();
+// The oldest event the page has queued, in memory the caller frees; null when there is none.
+char* sv_next_event();
+double sv_now();  // performance.now(), in milliseconds
+void sv_sound(const char* name, int flags);
+void sv_ended();
+// What the page was asked for: a replay's text (null for none, freed by the caller), and
+// options of its address (trace, fast).
+char* sv_replay_text();
+int sv_option(const char* name);
+void sv_trace(const char* line);
+void sv_record(const char* line);
+void sv_show_summary(const char* line);
+void sv_show_error(const char* text);
+}

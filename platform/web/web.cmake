@@ -1,0 +1,66 @@
+# SPDX-FileCopyrightText: 2026 the Skyvane developers
+# SPDX-License-Identifier: MIT
+#
+# The game in a web page, built with emscripten (emcmake cmake): the same layers as the native
+# game, the web desktop, and the page around them, written into ${CMAKE_BINARY_DIR}/site as a
+# folder of static files any web server can host.
+
+set(SKYVANE_SITE ${CMAKE_BINARY_DIR}/site)
+
+# The game's handlers end the program by throwing; a message box waits by yielding to the
+# browser (Asyncify), exceptions and all.
+foreach(layer skyvane_platform skyvane_layouts skyvane_mission skyvane_screens skyvane_web_keys)
+  target_compile_options(${layer} PRIVATE -fexceptions)
+endforeach()
+
+skyvane_layer(skyvane_web platform/web/web_desktop.cpp)
+target_compile_options(skyvane_web PRIVATE -fexceptions)
+target_link_libraries(skyvane_web PRIVATE skyvane_web_keys skyvane_platform)
+
+# The calls into the page are JavaScript the linker keeps only from the program's own objects.
+add_executable(skyvane app/web_main.cpp platform/web/page.cpp)
+target_include_directories(skyvane PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(skyvane PRIVATE -fexceptions)
+target_link_libraries(skyvane PRIVATE skyvane_web skyvane_screens skyvane_mission skyvane_layouts
+  skyvane_web_keys skyvane_platform)
+set_target_properties(skyvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SKYVANE_SITE} SUFFIX .js)
+target_link_options(skyvane PRIVATE -fexceptions -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sINVOKE_RUN=0
+  "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']"
+  "-sEXPORTED_RUNTIME_METHODS=['callMain']")
+
+# The page, its pictures as PNG, the sounds and the fonts.
+file(GLOB SKYVANE_PAGE CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/web/page/*)
+file(GLOB SKYVANE_XPMS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/pictures/*.xpm)
+find_program(SKYVANE_CONVERT convert REQUIRED)
+set(site_files)
+foreach(f ${SKYVANE_PAGE})
+  get_filename_component(name ${f} NAME)
+  add_custom_command(OUTPUT ${SKYVANE_SITE}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${f} ${SKYVANE_SITE}/${name} DEPENDS ${f})
+  list(APPEND site_files ${SKYVANE_SITE}/${name})
+endforeach()
+foreach(f ${SKYVANE_XPMS})
+  get_filename_component(name ${f} NAME_WE)
+  add_custom_command(OUTPUT ${SKYVANE_SITE}/pictures/${name}.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${SKYVANE_SITE}/pictures
+    COMMAND ${SKYVANE_CONVERT} ${f} ${SKYVANE_SITE}/pictures/${name}.png DEPENDS ${f})
+  list(APPEND site_files ${SKYVANE_SITE}/pictures/${name}.png)
+endforeach()
+foreach(pair "pictures/prologue.png;pictures/prologue.png" "HERI3.wav;sounds/HERI3.wav"
+    "BAKU.wav;sounds/BAKU.wav" "sounds/default.wav;sounds/default.wav")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  add_custom_command(OUTPUT ${SKYVANE_SITE}/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/assets/${from} ${SKYVANE_SITE}/${to}
+    DEPENDS ${PROJECT_SOURCE_DIR}/assets/${from})
+  list(APPEND site_files ${SKYVANE_SITE}/${to})
+endforeach()
+file(GLOB SKYVANE_TEXT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/layouts/*.cpp
+  ${PROJECT_SOURCE_DIR}/mission/*.h ${PROJECT_SOURCE_DIR}/screens/*)
+add_custom_command(OUTPUT ${SKYVANE_SITE}/fonts/ipagp.woff2 ${SKYVANE_SITE}/fonts/ipag.woff2
+    ${SKYVANE_SITE}/fonts/ipam.woff2
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tools/web_fonts.sh ${PROJECT_SOURCE_DIR} ${SKYVANE_SITE}/fonts
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_fonts.sh ${SKYVANE_TEXT_SOURCES} ${SKYVANE_PAGE})
+list(APPEND site_files ${SKYVANE_SITE}/fonts/ipagp.woff2)
+add_custom_target(site ALL DEPENDS ${site_files})

@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+// The desktop in a web page: each loaded form a window drawn with the page's own elements
+// (platform/web/page.js builds and updates them), the timer grid paced on performance.now(),
+// the player's keys and clicks, modal message boxes and Web Audio sound.
+//
+// A page cannot block, and the game's message boxes do: the program runs its own loop and, built
+// with Asyncify, yields to the browser between turns (emscripten_sleep). The page never calls
+// into the game: it queues what the player did, and each turn of the loop takes the queue.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/desktop_base.h"
+#include "platform/pacer.h"
+#include "platform/sound.h"
+
+namespace skyvane::web {
+
+class PageWindow;
+
+class WebDesktop : public DesktopBase {
+  public:
+    WebDesktop();
+    ~WebDesktop() override;
+
+    // The forms of the game, by which the page's events name windows and elements.
+    void setForms(std::vector<Form*> forms) { forms_ = std::move(forms); }
+    // Runs the game's loop until the program ends.
+    void run();
+    // A replay watched as fast as the grid goes, yielding to the page now and then; otherwise
+    // the grid keeps the clock, dropping what a stall passed over (a replay goes on instead).
+    void setFastForward(bool fast) { fast_ = fast; }
+    void setDropLatePeriods(bool drop) { pacer_.setDropLate(drop); }
+
+    // One event from the page, as it queued it: "kdown Form1 ArrowLeft", "click Form2 Command1",
+    // "text Form2 Text1 =Ace", "close Form1", "focus Form2 Text1", "tab Form2 1", "lostkeys",
+    // "box". Public for the tests; the loop takes them itself.
+    void handle(std::string_view event);
+
+  protected:
+    void attach(Form& form) override;
+    void detach(Form& form) override;
+    void present(Form& form, bool visible) override;
+    void runMessageBox(const std::string& text, int style, const std::string& title) override;
+    void closeMessageBox() override;
+    void quit() override;
+
+  private:
+    void step();
+    void takeEvents();
+    Form* form(std::string_view name) const;
+    PageWindow* windowFor(const Form& form) const;
+
+    std::vector<Form*> forms_;
+    std::unordered_map<const Form*, std::unique_ptr<PageWindow>> windows_;
+    Pacer pacer_;
+    bool fast_ = false;
+    bool boxOpen_ = false;
+    int sinceYield_ = 0;
+};
+
+// The game's sounds through the page's Web Audio.
+class WebSound : public Sound {
+  public:
+    void play(const char* name, unsigned flags) override;
+};
+
+}  // namespace skyvane::web

@@ -1,0 +1,312 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+// The game in a real browser: Debian's Chromium, headless, driven by puppeteer-core, on the page
+// that build-web/site holds, served by platform/web/serve.js. The native program is the judge:
+// every recorded run ends in the browser where it ends headless, with the same trace; a run
+// played in the browser and recorded by the page replays headless to the same trace; the
+// screens are probed at the points the Qt tests probe; the key rules, the boxes, the ways out
+// and the Web Audio calls are those of the native game.
+//
+// Environment: SKYVANE_SITE (build-web/site), SKYVANE_NATIVE (build/skyvane),
+// SKYVANE_SCRIPTED_REPLAYS (build/fuzz/scripted-replays), SKYVANE_CHROMIUM (/usr/bin/chromium).
+
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { spawn, execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const root = path.resolve(__dirname, '../..');
+const site = process.env.SKYVANE_SITE || path.join(root, 'build-web/site');
+const native = process.env.SKYVANE_NATIVE || path.join(root, 'build/skyvane');
+const scripted = process.env.SKYVANE_SCRIPTED_REPLAYS || path.join(root, 'build/fuzz/scripted-replays');
+const chromium = process.env.SKYVANE_CHROMIUM || '/usr/bin/chromium';
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'skyvane-web-'));
+
+let server;
+let base;
+let browser;
+
+before(async () => {
+    server = spawn(process.execPath, [path.join(root, 'platform/web/serve.js'), site, '0']);
+    base = await new Promise((resolve, reject) => {
+        server.stdout.on('data', (d) => {
+            const m = /localhost:(\d+)/.exec(String(d));
+            if (m) resolve(`http://localhost:${m[1]}/`);
+        });
+        server.on('exit', () => reject(new Error('the server did not start')));
+    });
+    browser = await puppeteer.launch({
+        executablePath: chromium,
+        headless: true,
+        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+            '--disable-component-update', '--disable-sync', '--no-first-run',
+            '--autoplay-policy=no-user-gesture-required', '--font-render-hinting=none'],
+    });
+});
+
+after(async () => {
+    if (browser) await browser.close();
+    if (server) server.kill();
+    fs.rmSync(work, { recursive: true, force: true });
+});
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// A page of the game; with a replay's text, it watches that run.
+async function open(query = '', replayText = null) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1024, height: 700 });
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(e.message));
+    page.errors = errors;
+    if (replayText !== null) {
+        await page.evaluateOnNewDocument((t) => sessionStorage.setItem('skyvane-replay', t), replayText);
+        query = `?replay=local${query ? '&' + query : ''}`;
+    } else if (query) {
+        query = '?' + query;
+    }
+    await page.goto(base + query, { waitUntil: 'load' });
+    await page.waitForFunction(() => skyvanePage.state !== 'loading' || skyvanePage.error);
+    return page;
+}
+
+const shown = (form) => `[data-form=${form}]:not([hidden])`;
+async function join(page, name) {
+    await page.waitForSelector(shown('Form2'));
+    if (name !== null) {
+        await page.click(`${shown('Form2')} input`);
+        await page.keyboard.type(name);
+    }
+    await page.click(`${shown('Form2')} [data-name=Command1]`);
+    await page.waitForSelector(shown('Form1'));
+}
+
+// The native game's headless replay of a text: its summary and its trace.
+function headless(text) {
+    const file = path.join(work, `run-${process.hrtime.bigint()}.replay`);
+    const trace = file + '.trace';
+    fs.writeFileSync(file, text);
+    const summary = execFileSync(native, ['--replay', file, '--headless', '--trace', trace], {
+        encoding: 'utf8',
+        stdio: ['ignore', 'pipe', 'ignore'],
+    }).trim();
+    return { summary, trace: fs.readFileSync(trace, 'utf8').split('\n').filter((l) => l) };
+}
+
+function firstDifference(a, b) {
+    for (let i = 0; i < Math.max(a.length, b.length); i++)
+        if (a[i] !== b[i]) return `line ${i + 1}: '${a[i]}' against '${b[i]}'`;
+    return 'none';
+}
+
+test('every recorded run ends in the browser where it ends headless, with the same trace', async () => {
+    const files = [];
+    for (const dir of [path.join(root, 'tests/replays'), scripted])
+        for (const f of fs.readdirSync(dir)) if (f.endsWith('.replay')) files.push(path.join(dir, f));
+    assert.ok(files.length >= 10, `only ${files.length} replays`);
+    for (const file of files) {
+        const text = fs.readFileSync(file, 'utf8');
+        const expected = headless(text);
+        const page = await open('trace&fast', text);
+        await page.waitForFunction(() => skyvanePage.summary !== null, { timeout: 60000 });
+        const got = await page.evaluate(() => ({
+            summary: skyvanePage.summary,
+            trace: skyvanePage.trace.slice(0, skyvanePage.traceAtSummary),
+        }));
+        const name = path.basename(file);
+        assert.equal(got.summary, expected.summary, name);
+        assert.equal(got.trace.length, expected.trace.length,
+            `${name}: ${firstDifference(got.trace, expected.trace)}`);
+        assert.deepEqual(got.trace, expected.trace, name);
+        assert.deepEqual(page.errors, [], name);
+        await page.close();
+    }
+});
+
+test('a run played in the browser, as the page recorded it, replays headless to the same trace', async () => {
+    const page = await open('trace');
+    await join(page, 'Hana 太郎 <b>&amp;</b> [*]');
+    await sleep(200);
+    await page.keyboard.press('Enter'); // GO
+    await page.keyboard.down('Shift');
+    await sleep(400);
+    await page.keyboard.down('ArrowLeft');
+    await sleep(700);
+    await page.keyboard.up('ArrowLeft');
+    await page.keyboard.up('Shift');
+    await sleep(2500); // down it comes
+    await page.waitForSelector(`${shown('Form1')} [data-name=Command2]:not([hidden])`);
+    await page.keyboard.press('Enter'); // close: the farewell
+    await page.waitForSelector('#sv-modal');
+    await sleep(300);
+    await page.keyboard.press('Enter'); // OK
+    await page.waitForFunction(() => skyvanePage.state === 'ended');
+    const run = await page.evaluate(() => ({
+        file: ['skyvane-replay 1', ...skyvanePage.recording].join('\n') + '\n',
+        trace: skyvanePage.trace,
+    }));
+    const again = headless(run.file);
+    assert.ok(run.trace.length > 500);
+    assert.equal(again.trace.length, run.trace.length, firstDifference(again.trace, run.trace));
+    assert.deepEqual(again.trace, run.trace);
+    assert.match(again.summary, /^phase=ended /);
+    await page.close();
+});
+
+test('the screens at the points the Qt desktop is probed at', async () => {
+    const page = await open();
+    await join(page, 'Ace');
+    const client = await page.$(`${shown('Form1')} .sv-client`);
+    const box = await client.boundingBox();
+    assert.equal(Math.round(box.width), 615);
+    assert.equal(Math.round(box.height), 400);
+    const png = await client.screenshot({ encoding: 'base64' });
+    const pixels = await page.evaluate(async (data) => {
+        const img = new Image();
+        img.src = 'data:image/png;base64,' + data;
+        await img.decode();
+        const c = document.createElement('canvas');
+        c.width = img.width;
+        c.height = img.height;
+        const ctx = c.getContext('2d');
+        ctx.drawImage(img, 0, 0);
+        return { width: img.width, data: Array.from(ctx.getImageData(0, 0, img.width, img.height).data) };
+    }, png);
+    const at = (x, y) => pixels.data.slice((y * pixels.width + x) * 4, (y * pixels.width + x) * 4 + 3);
+    const probes = fs.readFileSync(path.join(root, 'tests/mission_probes.txt'), 'utf8')
+        .split('\n').filter((l) => l && !l.startsWith('#'));
+    assert.ok(probes.length >= 16);
+    for (const line of probes) {
+        const [x, y, r, g, b, ...what] = line.split(' ');
+        assert.deepEqual(at(+x, +y), [+r, +g, +b], what.join(' '));
+    }
+    // The elements sit where the layout puts them: the altitude readout, the map, GO.
+    const place = await page.evaluate(() => {
+        const client = document.querySelector('[data-form=Form1] .sv-client').getBoundingClientRect();
+        const of = (name) => {
+            const r = document.querySelector(`[data-form=Form1] [data-name=${name}]`).getBoundingClientRect();
+            return [r.left - client.left, r.top - client.top, r.width, r.height];
+        };
+        return { Label8: of('Label8'), Frame1: of('Frame1'), Command1: of('Command1') };
+    });
+    assert.deepEqual(place.Label8, [96, 8, 73, 25]);
+    assert.deepEqual(place.Frame1, [320, 136, 290, 193]);
+    await page.close();
+});
+
+test('names are shown as typed, in the caption and the farewell', async () => {
+    const names = ['<b>bold</b>', 'a & b && c', 'x[*]y', 'שלום abc', 'ヘリ🚁', '   '];
+    for (const name of names) {
+        const page = await open();
+        await join(page, name);
+        const caption = await page.$eval(`${shown('Form1')} .sv-title`, (e) => e.textContent);
+        assert.equal(caption, `ＳＶ  パイロット　${name}`);
+        await page.click(`${shown('Form1')} [data-name=Command2]`);
+        await page.waitForSelector('#sv-modal');
+        const text = await page.$eval('#sv-modal .sv-text', (e) => e.textContent);
+        assert.ok(text.includes(`「${name}」`), text);
+        await page.close();
+    }
+});
+
+test('with no key after GO the helicopter crashes when and where the native game says', async () => {
+    const page = await open('trace');
+    await join(page, null);
+    await sleep(100);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => skyvanePage.sound.calls.includes('once BAKU.wav'), { timeout: 10000 });
+    // The periods the grid ran from GO to the explosion: the landing rules' ticks between them
+    // (a period a stalled page passed over ticks nothing, in either game).
+    const ticks = (trace) => {
+        const go = trace.findIndex((l) => / Form1 Command1_Click$/.test(l));
+        const boom = trace.findIndex((l) => /sound BAKU.wav 1$/.test(l));
+        return trace.slice(go, boom).filter((l) => / Form1 Timer5_Timer$/.test(l)).length;
+    };
+    const trace = await page.evaluate(() => skyvanePage.trace);
+    const readouts = await page.evaluate(() => ({
+        fuel: document.querySelector('[data-form=Form1] [data-name=Label16]').textContent,
+        altitude: document.querySelector('[data-form=Form1] [data-name=Label8]').textContent,
+    }));
+    const expected = headless('skyvane-replay 1\n0 click Form2 Command1\n0 click Form1 Command1\n200 wait\n');
+    assert.equal(ticks(trace), ticks(expected.trace));
+    assert.ok(ticks(trace) > 100, `${ticks(trace)} periods`);
+    assert.match(expected.summary, new RegExp(`fuel=${readouts.fuel} altitude=${readouts.altitude} `));
+    await page.close();
+});
+
+test('keys: one press a hold, the game repeats, the browser does not; a lost page lets go', async () => {
+    const page = await open('trace');
+    await join(page, 'Key');
+    await page.keyboard.press('Enter');
+    await page.keyboard.down('ArrowLeft');
+    await page.keyboard.down('ArrowLeft'); // the browser's own repeat
+    await page.keyboard.down('Shift');
+    await sleep(100);
+    await page.keyboard.up('ArrowLeft');
+    await sleep(900); // Shift, pressed last, repeats after Left went
+    await page.evaluate(() => dispatchEvent(new Event('blur'))); // the page loses the keyboard
+    await sleep(100);
+    const rec = await page.evaluate(() => skyvanePage.recording);
+    const trace = await page.evaluate(() => skyvanePage.trace);
+    assert.equal(rec.filter((l) => / down Form1 37$/.test(l)).length, 1);
+    assert.equal(rec.filter((l) => / repeat Form1 16$/.test(l)).length >= 5, true, rec.join('\n'));
+    assert.ok(rec.some((l) => / lostkeys$/.test(l)));
+    const lost = Number(rec.find((l) => / lostkeys$/.test(l)).split(' ')[0]);
+    assert.ok(trace.some((l) => l.startsWith(`${lost} `) && / Form_KeyUp 16$/.test(l)), 'Shift let go');
+    await page.close();
+});
+
+test('behind a message box every click and key is refused; its OK closes it', async () => {
+    const page = await open('trace');
+    await join(page, 'Box');
+    await page.click(`${shown('Form1')} [data-name=Command2]`);
+    await page.waitForSelector('#sv-modal');
+    const before = await page.evaluate(() => skyvanePage.trace.filter((l) => /_(Click|KeyDown|KeyUp)( |$)/.test(l)).length);
+    // Behind the box: the modal layer takes the mouse; keys go to the box alone.
+    await page.mouse.click(300, 300);
+    await page.keyboard.press('ArrowLeft');
+    await sleep(200);
+    const afterInputs = await page.evaluate(() => skyvanePage.trace.filter((l) => /_(Click|KeyDown|KeyUp)( |$)/.test(l)).length);
+    assert.equal(afterInputs, before);
+    assert.equal(await page.evaluate(() => skyvanePage.state), 'playing');
+    await page.click('#sv-modal .sv-ok');
+    await page.waitForFunction(() => skyvanePage.state === 'ended');
+    assert.match(await page.$eval('#status', (e) => e.textContent), /The game has ended/);
+    await page.close();
+});
+
+test('the ways out: the title close box, going home, the closing screen', async () => {
+    let page = await open();
+    await page.waitForSelector(shown('Form2'));
+    await page.click(`${shown('Form2')} .sv-close`);
+    await page.waitForFunction(() => skyvanePage.state === 'ended');
+    await page.close();
+
+    page = await open();
+    await page.waitForSelector(shown('Form2'));
+    await page.click(`${shown('Form2')} [data-name=Command2]`);
+    await page.waitForSelector('#sv-modal');
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => skyvanePage.state === 'ended');
+    await page.close();
+});
+
+test('Web Audio: the rotor loops, the explosion plays once, a stop is a stop, a file that cannot play is the chime', async () => {
+    for (const [query, rotor] of [['', 'loop HERI3.wav'], ['sounds=nowhere/', 'chime for HERI3.wav']]) {
+        const page = await open(query);
+        await join(page, 'Sound'); // the clicks are the gesture that starts the audio
+        await page.waitForFunction(() => skyvanePage.sound.ready);
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => skyvanePage.sound.calls.includes('once BAKU.wav'), { timeout: 10000 });
+        const played = await page.evaluate(() => skyvanePage.sound.played);
+        assert.equal(played[0], rotor, played.join(', '));
+        assert.ok(played.includes('stop'), played.join(', '));
+        assert.equal(played[played.length - 1], query ? 'chime for BAKU.wav' : 'once BAKU.wav', played.join(', '));
+        await page.close();
+    }
+});
