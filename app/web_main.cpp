@@ -64,7 +64,11 @@ int main() {
         if (file.warning) sv_show_error(replay::message("the replay", *file.warning).c_str());
         replayer =
             std::make_unique<replay::Replayer>(desktop, game.forms(), std::move(file.inputs));
-        replayer->onFinished = [&] { sv_show_summary(summary(game, desktop).c_str()); };
+        // Where the run ended; from there the game goes on at its own pace.
+        replayer->onFinished = [&] {
+            sv_show_summary(summary(game, desktop).c_str());
+            desktop.setFastForward(false);
+        };
         replayer->attach();
         desktop.setDropLatePeriods(false);
         desktop.setFastForward(sv_option("fast"));

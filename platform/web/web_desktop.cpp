@@ -348,6 +348,13 @@ void WebDesktop::quit() {
     sv_ended();
 }
 
+void WebDesktop::setFastForward(bool fast) {
+    // Back at the clock's pace from the period the grid has reached, without a burst.
+    if (fast_ && !fast)
+        pacer_.setOrigin(clockNs() - static_cast<std::int64_t>(period()) * Pacer::kPeriodNs);
+    fast_ = fast;
+}
+
 void WebDesktop::run() {
     while (!ended()) step();
 }

@@ -37,7 +37,7 @@ class WebDesktop : public DesktopBase {
     void run();
     // A replay watched as fast as the grid goes, yielding to the page now and then; otherwise
     // the grid keeps the clock, dropping what a stall passed over (a replay goes on instead).
-    void setFastForward(bool fast) { fast_ = fast; }
+    void setFastForward(bool fast);
     void setDropLatePeriods(bool drop) { pacer_.setDropLate(drop); }
 
     // One event from the page, as it queued it: "kdown Form1 ArrowLeft", "click Form2 Command1",
