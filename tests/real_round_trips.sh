@@ -165,8 +165,10 @@ busy_keys() {
     record "Busy" || return
     go
     local busy=()
+    # At the lowest priority: the machine is busy, but the other tests that run beside this one
+    # and keep time of their own are not starved.
     for _ in 1 2; do
-        sh -c 'while :; do :; done' &
+        nice -n 19 sh -c 'while :; do :; done' &
         busy+=($!)
     done
     for _ in 1 2 3; do
