@@ -7,9 +7,9 @@ namespace skyvane::layout {
 
 namespace {
 
-ElementSpec place(ElementKind kind, const char* name, const char* role, const char* in,
-                  const Box& b) {
-    ElementSpec e;
+ElementDesign place(ElementKind kind, const char* name, const char* role, const char* in,
+                    const Box& b) {
+    ElementDesign e;
     e.kind = kind;
     e.name = name;
     e.role = role;
@@ -23,7 +23,7 @@ ElementSpec place(ElementKind kind, const char* name, const char* role, const ch
 
 }  // namespace
 
-ElementSpec label(const LabelRow& row) {
+ElementDesign label(const LabelRow& row) {
     auto e = place(ElementKind::Label, row.name, row.role, row.in, row.box);
     e.caption = row.caption;
     const LabelLook& l = row.look;
@@ -32,27 +32,27 @@ ElementSpec label(const LabelRow& row) {
     return e;
 }
 
-ElementSpec image(const ImageRow& row) {
+ElementDesign image(const ImageRow& row) {
     auto e = place(ElementKind::Image, row.name, row.role, row.in, row.box);
     e.picture = row.picture;
     e.stretch = row.stretch;
     return e;
 }
 
-ElementSpec shape(const ShapeRow& row) {
+ElementDesign shape(const ShapeRow& row) {
     auto e = place(ElementKind::Shape, row.name, row.role, row.in, row.box);
     e.shape = row.look;
     return e;
 }
 
-ElementSpec frame(const FrameRow& row) {
+ElementDesign frame(const FrameRow& row) {
     auto e = place(ElementKind::Frame, row.name, row.role, "", row.box);
     e.background = row.background;
     e.tabIndex = row.tab;
     return e;
 }
 
-ElementSpec button(const ButtonRow& row) {
+ElementDesign button(const ButtonRow& row) {
     auto e = place(ElementKind::Button, row.name, row.role, "", row.box);
     e.caption = row.caption;
     e.tabIndex = row.tab;
@@ -60,14 +60,14 @@ ElementSpec button(const ButtonRow& row) {
 }
 
 // The text box keeps the system's colours.
-ElementSpec textBox(const TextBoxRow& row) {
+ElementDesign textBox(const TextBoxRow& row) {
     auto e = place(ElementKind::TextBox, row.name, row.role, "", row.box);
     e.tabIndex = row.tab;
     return e;
 }
 
-ElementSpec timer(const TimerRow& row) {
-    ElementSpec e;
+ElementDesign timer(const TimerRow& row) {
+    ElementDesign e;
     e.kind = ElementKind::Timer;
     e.name = row.name;
     e.role = row.role;
@@ -75,8 +75,8 @@ ElementSpec timer(const TimerRow& row) {
     return e;
 }
 
-FormSpec window(const WindowRow& row) {
-    FormSpec f;
+FormDesign window(const WindowRow& row) {
+    FormDesign f;
     f.name = row.name;
     f.caption = row.caption;
     f.clientWidth = row.width;

@@ -25,7 +25,7 @@ struct Box {
 struct LabelLook {
     Colour fore = colours::kYellow;
     Colour back = colours::kBlack;
-    FontSpec font = {};  // no face: the window's default font
+    FontDesign font = {};  // no face: the window's default font
     bool border = false;
     Align align = Align::Left;
     bool opaque = true;
@@ -97,13 +97,13 @@ struct WindowRow {
     const char* icon;
 };
 
-ElementSpec label(const LabelRow& row);
-ElementSpec image(const ImageRow& row);
-ElementSpec shape(const ShapeRow& row);
-ElementSpec frame(const FrameRow& row);
-ElementSpec button(const ButtonRow& row);
-ElementSpec textBox(const TextBoxRow& row);
-ElementSpec timer(const TimerRow& row);
-FormSpec window(const WindowRow& row);
+ElementDesign label(const LabelRow& row);
+ElementDesign image(const ImageRow& row);
+ElementDesign shape(const ShapeRow& row);
+ElementDesign frame(const FrameRow& row);
+ElementDesign button(const ButtonRow& row);
+ElementDesign textBox(const TextBoxRow& row);
+ElementDesign timer(const TimerRow& row);
+FormDesign window(const WindowRow& row);
 
 }  // namespace skyvane::layout

@@ -8,9 +8,9 @@
 namespace skyvane {
 
 // The three screens, element by element.
-const FormSpec& missionLayout();
-const FormSpec& titleLayout();
-const FormSpec& closingLayout();
+const FormDesign& missionLayout();
+const FormDesign& titleLayout();
+const FormDesign& closingLayout();
 
 // The pictures, compiled in as resources.
 namespace pictures {

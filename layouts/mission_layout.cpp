@@ -15,23 +15,23 @@ using namespace colours;
 
 namespace {
 
-const FontSpec kNumberFont{faces::kPGothic, 14.25, false};
-const FontSpec kCaptionFont{faces::kGothic, 14.25, false};
-const FontSpec kMessageFont{faces::kPGothic, 9.75, true};
+const FontDesign kNumberFont{faces::kPGothic, 14.25, false};
+const FontDesign kCaptionFont{faces::kGothic, 14.25, false};
+const FontDesign kMessageFont{faces::kPGothic, 9.75, true};
 
 const LabelLook kCaption{.font = kCaptionFont};
 const LabelLook kNumber{.font = kNumberFont, .border = true, .align = Align::Right};
 const LabelLook kUnit{};
 const LabelLook kSpare{.fore = kWindowText, .back = kButtonFace, .align = Align::Right};
 
-FormSpec build() {
-    FormSpec f = window({.name = "Form1",
-                         .caption = "SV",
-                         .width = 9225,
-                         .height = 6000,
-                         .border = BorderStyle::FixedSingle,
-                         .minButton = true,
-                         .icon = pictures::kSideLeft});
+FormDesign build() {
+    FormDesign f = window({.name = "Form1",
+                           .caption = "SV",
+                           .width = 9225,
+                           .height = 6000,
+                           .border = BorderStyle::FixedSingle,
+                           .minButton = true,
+                           .icon = pictures::kSideLeft});
     f.elements = {
         // ---- The map, seen from above ----
         image({.name = "Image11",
@@ -387,8 +387,8 @@ FormSpec build() {
 
 }  // namespace
 
-const FormSpec& missionLayout() {
-    static const FormSpec design = build();
+const FormDesign& missionLayout() {
+    static const FormDesign design = build();
     return design;
 }
 

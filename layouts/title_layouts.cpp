@@ -14,15 +14,15 @@ using namespace colours;
 
 namespace {
 
-const FontSpec kTitleFont{faces::kMincho, 26.25, true};
+const FontDesign kTitleFont{faces::kMincho, 26.25, true};
 
-FormSpec buildTitle() {
-    FormSpec f = window({.name = "Form2",
-                         .caption = "SV（災害救助シュミレーション）",
-                         .width = 6015,
-                         .height = 2130,
-                         .border = BorderStyle::FixedSingle,
-                         .icon = pictures::kSideLeft});
+FormDesign buildTitle() {
+    FormDesign f = window({.name = "Form2",
+                           .caption = "SV（災害救助シュミレーション）",
+                           .width = 6015,
+                           .height = 2130,
+                           .border = BorderStyle::FixedSingle,
+                           .icon = pictures::kSideLeft});
     f.elements = {
         textBox({.name = "Text1",
                  .role = "the pilot's name, of any length",
@@ -67,16 +67,16 @@ FormSpec buildTitle() {
     return f;
 }
 
-FormSpec buildClosing() {
-    FormSpec f = window({.name = "Form3",
-                         .caption = "SV",
-                         .width = 4680,
-                         .height = 3195,
-                         .border = BorderStyle::Sizable,
-                         .minButton = true,
-                         .maxButton = true,
-                         .start = StartPosition::WindowsDefault,
-                         .icon = pictures::kSideRight});
+FormDesign buildClosing() {
+    FormDesign f = window({.name = "Form3",
+                           .caption = "SV",
+                           .width = 4680,
+                           .height = 3195,
+                           .border = BorderStyle::Sizable,
+                           .minButton = true,
+                           .maxButton = true,
+                           .start = StartPosition::WindowsDefault,
+                           .icon = pictures::kSideRight});
     f.elements = {
         button({.name = "Command1",
                 .role = "close: the end of the game",
@@ -113,13 +113,13 @@ FormSpec buildClosing() {
 
 }  // namespace
 
-const FormSpec& titleLayout() {
-    static const FormSpec design = buildTitle();
+const FormDesign& titleLayout() {
+    static const FormDesign design = buildTitle();
     return design;
 }
 
-const FormSpec& closingLayout() {
-    static const FormSpec design = buildClosing();
+const FormDesign& closingLayout() {
+    static const FormDesign design = buildClosing();
     return design;
 }
 

@@ -34,7 +34,7 @@ inline constexpr const char* kGothic = "ＭＳ ゴシック";
 inline constexpr const char* kMincho = "ＭＳ 明朝";
 }  // namespace faces
 
-struct FontSpec {
+struct FontDesign {
     std::string face;  // one of faces::, or empty: the window's default font
     double points = 0;
     bool bold = false;
@@ -44,7 +44,7 @@ struct FontSpec {
 struct LabelStyle {
     Colour fore = 0;
     Colour back = 0;
-    FontSpec font = {};  // no face: the window's default font
+    FontDesign font = {};  // no face: the window's default font
     bool border = false;
     Align align = Align::Left;
     bool opaque = true;  // else what lies behind shows through
@@ -61,7 +61,7 @@ struct ShapeStyle {
 };
 
 // One element as laid out. Positions and sizes are twips relative to the container.
-struct ElementSpec {
+struct ElementDesign {
     ElementKind kind = ElementKind::Label;
     std::string name;
     std::string role;       // what the element is for, in a few words
@@ -97,14 +97,14 @@ enum class Property {
 
 class Element {
   public:
-    Element(Form& form, const ElementSpec& design) : form_(form), spec_(design) {}
+    Element(Form& form, const ElementDesign& design) : form_(form), design_(design) {}
     virtual ~Element() = default;
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
-    const std::string& name() const { return spec_.name; }
-    ElementKind kind() const { return spec_.kind; }
-    const ElementSpec& design() const { return spec_; }
+    const std::string& name() const { return design_.name; }
+    ElementKind kind() const { return design_.kind; }
+    const ElementDesign& design() const { return design_; }
     Form& form() const { return form_; }
 
     // Back to the laid-out values, as when the window is created.
@@ -115,7 +115,7 @@ class Element {
 
   private:
     Form& form_;
-    const ElementSpec& spec_;
+    const ElementDesign& design_;
 };
 
 // Anything drawn: it has a place and can be shown or hidden.

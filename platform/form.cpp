@@ -10,7 +10,7 @@ namespace skyvane {
 
 namespace {
 
-std::unique_ptr<Element> make(Form& form, const ElementSpec& design) {
+std::unique_ptr<Element> make(Form& form, const ElementDesign& design) {
     switch (design.kind) {
         case ElementKind::Label:
             return std::make_unique<Label>(form, design);
@@ -32,7 +32,7 @@ std::unique_ptr<Element> make(Form& form, const ElementSpec& design) {
 
 }  // namespace
 
-Form::Form(const FormSpec& design) : spec_(design) {
+Form::Form(const FormDesign& design) : design_(design) {
     elements_.reserve(design.elements.size());
     for (const auto& e : design.elements) elements_.push_back(make(*this, e));
     for (const auto& e : elements_) {
@@ -69,7 +69,7 @@ Element* Form::find(std::string_view name) const {
 
 Element* Form::findOrThrow(std::string_view name) const {
     if (auto* e = find(name)) return e;
-    throw std::logic_error("no element " + std::string(name) + " on " + spec_.name);
+    throw std::logic_error("no element " + std::string(name) + " on " + design_.name);
 }
 
 Focusable* Form::nextInTabOrder(int tabIndex) const {
@@ -79,7 +79,7 @@ Focusable* Form::nextInTabOrder(int tabIndex) const {
 }
 
 void Form::resetElements() {
-    caption_ = spec_.caption;
+    caption_ = design_.caption;
     for (auto& e : elements_) e->reset();
     focus_ = nextInTabOrder(-1);
 }

@@ -16,7 +16,7 @@ namespace skyvane {
 enum class BorderStyle { FixedSingle, Sizable };
 enum class StartPosition { CentreScreen, WindowsDefault };
 
-struct FormSpec {
+struct FormDesign {
     std::string name;
     std::string caption;
     int clientWidth = 0;  // twips
@@ -28,7 +28,7 @@ struct FormSpec {
     StartPosition start = StartPosition::CentreScreen;
     std::string icon;  // resource path
     // Front to back within each container, as the layout tables list them.
-    std::vector<ElementSpec> elements;
+    std::vector<ElementDesign> elements;
 };
 
 // Told of every change the logic makes, so a view can mirror the model.
@@ -45,12 +45,12 @@ class FormObserver {
 // override the event handlers they have.
 class Form {
   public:
-    explicit Form(const FormSpec& design);
+    explicit Form(const FormDesign& design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const FormSpec& design() const { return spec_; }
+    const FormDesign& design() const { return design_; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
 
@@ -99,7 +99,7 @@ class Form {
   private:
     Element* findOrThrow(std::string_view name) const;
 
-    const FormSpec& spec_;
+    const FormDesign& design_;
     std::string caption_;
     std::vector<std::unique_ptr<Element>> elements_;
     std::vector<Focusable*> tabStops_;  // every element that can take the focus, in tab order

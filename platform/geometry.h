@@ -30,7 +30,7 @@ inline PxRect rect(int left, int top, int width, int height) {
 
 // The window's default font is 8.25 points; a layout's font names its size.
 inline constexpr double kDefaultPoints = 8.25;
-inline int fontPixels(const FontSpec& font) {
+inline int fontPixels(const FontDesign& font) {
     const double points = font.face.empty() ? kDefaultPoints : font.points;
     return static_cast<int>(std::lround(points * 96.0 / 72.0));
 }

@@ -17,8 +17,8 @@ namespace {
 
 using namespace layout;
 
-FormSpec testSpec() {
-    FormSpec f;
+FormDesign testDesign() {
+    FormDesign f;
     f.name = "Test";
     f.clientWidth = 3000;
     f.clientHeight = 3000;
@@ -46,8 +46,8 @@ struct TestForm : Form {
         ok.onClick = [this] { log.push_back("click Ok"); };
         cancel.onClick = [this] { log.push_back("click Cancel"); };
     }
-    static const FormSpec& design() {
-        static const FormSpec s = testSpec();
+    static const FormDesign& design() {
+        static const FormDesign s = testDesign();
         return s;
     }
     void Form_KeyDown(std::int16_t key, std::int16_t) override {

@@ -173,7 +173,7 @@ TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
 
 TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
     const struct {
-        FontSpec design;
+        FontDesign design;
         const char* family;
         int pixels;
     } cases[] = {

@@ -126,8 +126,8 @@ def main():
 
     chosen = []
     if args.only:
-        for spec in args.only:
-            path, k = spec.rsplit(":", 1)
+        for target in args.only:
+            path, k = target.rsplit(":", 1)
             lines, ms = mutants(path)
             n, new, what = ms[int(k)]
             chosen.append((path, int(k), lines, n, new, what))

@@ -29,7 +29,7 @@ QStringList familiesFor(const std::string& face) {
     return families;
 }
 
-QFont font(const FontSpec& design) {
+QFont font(const FontDesign& design) {
     QFont f;
     f.setFamilies(familiesFor(design.face));
     // The default interface font: 8.25 pt keeps the key help on its one line.

@@ -27,7 +27,7 @@ QRect rect(int left, int top, int width, int height);
 
 // The face a layout names, mapped to the installed metric-compatible face; sizes are pixels at
 // 96 dpi so the layout never depends on the screen's dpi. An empty face is the default font.
-QFont font(const FontSpec& design);
+QFont font(const FontDesign& design);
 QStringList familiesFor(const std::string& face);
 
 // For display only: a carriage return, alone or before a line feed, breaks the line.

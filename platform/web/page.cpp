@@ -9,8 +9,8 @@
 #include <emscripten/emscripten.h>
 
 // clang-format off
-EM_JS(void, sv_open_window, (const char* form, const char* spec), {
-    skyvanePage.openWindow(UTF8ToString(form), JSON.parse(UTF8ToString(spec)));
+EM_JS(void, sv_open_window, (const char* form, const char* layout), {
+    skyvanePage.openWindow(UTF8ToString(form), JSON.parse(UTF8ToString(layout)));
 });
 EM_JS(void, sv_close_window, (const char* form), {
     skyvanePage.closeWindow(UTF8ToString(form));

@@ -8,7 +8,8 @@
 
 extern "C" {
 
-void sv_open_window(const char* form, const char* spec);  // spec: the window as JSON
+void sv_open_window(const char* form,
+                    const char* layout);  // layout: the window and its elements as JSON
 void sv_close_window(const char* form);
 void sv_show_window(const char* form, int visible);
 // property: left, top (pixels), visible (1 or 0), picture (a URL, or empty), caption, text,

@@ -123,7 +123,7 @@ const char* kindName(ElementKind kind) {
     return "";
 }
 
-void fontOf(Json& j, const FontSpec& font) {
+void fontOf(Json& j, const FontDesign& font) {
     j.key("font").open('{');
     j.key("families").open('[');
     for (const auto& family : geometry::familiesFor(font.face)) j.str(family);

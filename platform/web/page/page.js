@@ -60,13 +60,13 @@ const skyvanePage = (() => {
 
     // ---- Shapes, drawn as the Qt desktop draws them: the border inside the bounds ----
     const drawShape = (item) => {
-        const { spec, canvas } = item;
+        const { def, canvas } = item;
         const ctx = canvas.getContext('2d');
         const w = canvas.width, h = canvas.height;
         ctx.clearRect(0, 0, w, h);
-        const bw = Math.max(1, spec.borderWidth);
+        const bw = Math.max(1, def.borderWidth);
         let ox = 0, oy = 0, ow = w, oh = h;
-        if (spec.shape === 'circle') {
+        if (def.shape === 'circle') {
             const d = Math.min(w, h);
             ox = (w - d) / 2; oy = (h - d) / 2; ow = d; oh = d;
         }
@@ -74,9 +74,9 @@ const skyvanePage = (() => {
             const p = new Path2D();
             const ix = x + inset, iy = y + inset, iw = pw - 2 * inset, ih = ph - 2 * inset;
             if (iw <= 0 || ih <= 0) return null;
-            if (spec.shape === 'circle') {
+            if (def.shape === 'circle') {
                 p.ellipse(ix + iw / 2, iy + ih / 2, iw / 2, ih / 2, 0, 0, 2 * Math.PI);
-            } else if (spec.shape === 'rounded') {
+            } else if (def.shape === 'rounded') {
                 const r = Math.max(0, Math.min(pw, ph) / 6 - inset);
                 p.roundRect(ix, iy, iw, ih, r);
             } else {
@@ -86,29 +86,29 @@ const skyvanePage = (() => {
         };
         const outer = path(ox, oy, ow, oh, 0);
         const inner = path(ox, oy, ow, oh, bw);
-        if (inner && spec.fillStyle !== 'transparent') {
-            ctx.fillStyle = spec.fillStyle === 'opaque' ? spec.back : item.fill;
+        if (inner && def.fillStyle !== 'transparent') {
+            ctx.fillStyle = def.fillStyle === 'opaque' ? def.back : item.fill;
             ctx.fill(inner);
         }
         const ring = new Path2D();
         ring.addPath(outer);
         if (inner) ring.addPath(inner);
-        ctx.fillStyle = spec.borderColour;
+        ctx.fillStyle = def.borderColour;
         ctx.fill(ring, 'evenodd');
     };
 
     // ---- Windows ----
-    page.openWindow = (form, spec) => {
+    page.openWindow = (form, layout) => {
         const root = make('section', 'sv-window', desktop);
         root.hidden = true;
         root.dataset.form = form;
         const bar = make('div', 'sv-caption', root);
         const icon = make('img', '', bar);
         icon.alt = '';
-        if (spec.icon) icon.src = spec.icon;
+        if (layout.icon) icon.src = layout.icon;
         const title = make('span', 'sv-title', bar);
-        title.textContent = display(spec.caption);
-        for (const [what, shown, enabled] of [['_', spec.minButton, false], ['□', spec.maxButton, false],
+        title.textContent = display(layout.caption);
+        for (const [what, shown, enabled] of [['_', layout.minButton, false], ['□', layout.maxButton, false],
                                               ['×', true, true]]) {
             if (!shown) continue;
             const b = make('button', '', bar);
@@ -124,12 +124,12 @@ const skyvanePage = (() => {
         }
         const client = make('div', 'sv-client', root);
         client.tabIndex = -1;
-        client.style.width = spec.width + 'px';
-        client.style.height = spec.height + 'px';
-        client.style.background = spec.background;
-        const win = { root, title, client, elements: new Map(), placed: false, caption: spec.caption };
+        client.style.width = layout.width + 'px';
+        client.style.height = layout.height + 'px';
+        client.style.background = layout.background;
+        const win = { root, title, client, elements: new Map(), placed: false, caption: layout.caption };
         const containers = new Map([['', client]]);
-        const n = spec.elements.length;
+        const n = layout.elements.length;
         const place = (el, s) => {
             el.style.left = s.x + 'px';
             el.style.top = s.y + 'px';
@@ -137,7 +137,7 @@ const skyvanePage = (() => {
             el.style.height = s.h + 'px';
         };
         // Frames first, so that the elements they hold have somewhere to go.
-        for (const s of spec.elements.filter((s) => s.kind === 'frame')) {
+        for (const s of layout.elements.filter((s) => s.kind === 'frame')) {
             const el = make('div', 'sv-el sv-frame', client);
             place(el, s);
             el.style.background = s.back;
@@ -145,13 +145,13 @@ const skyvanePage = (() => {
             el.hidden = !s.visible;
             el.dataset.name = s.name;
             containers.set(s.name, el);
-            win.elements.set(s.name, { el, spec: s });
+            win.elements.set(s.name, { el, def: s });
         }
-        for (const s of spec.elements) {
+        for (const s of layout.elements) {
             if (s.kind === 'frame' || s.kind === 'timer') continue;
             const parent = containers.get(s.container) || client;
             let el;
-            const item = { spec: s };
+            const item = { def: s };
             // Within a container the first element is in front; buttons and the text box lie
             // above everything drawn.
             const windowed = s.kind === 'button' || s.kind === 'textbox';
@@ -263,8 +263,8 @@ const skyvanePage = (() => {
             case 'left':
             case 'top': {
                 item[property] = Number(value);
-                const dx = (item.left ?? item.spec.x) - item.spec.x;
-                const dy = (item.top ?? item.spec.y) - item.spec.y;
+                const dx = (item.left ?? item.def.x) - item.def.x;
+                const dy = (item.top ?? item.def.y) - item.def.y;
                 el.style.transform = dx || dy ? `translate(${dx}px, ${dy}px)` : '';
                 break;
             }
@@ -281,7 +281,7 @@ const skyvanePage = (() => {
             case 'caption': el.textContent = display(value); break;
             case 'text': if (el.value !== value) el.value = value; break;
             case 'fore': el.style.color = value; break;
-            case 'back': if (item.spec.opaque) el.style.background = value; break;
+            case 'back': if (item.def.opaque) el.style.background = value; break;
             case 'fill': item.fill = value; drawShape(item); break;
         }
     };
