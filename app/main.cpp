@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,17 +17,15 @@
 #include <vector>
 
 #include "layouts/layouts.h"
-#include "mission/mission_screen.h"
-#include "platform/headless/headless_desktop.h"
+#include "mission/mission_sounds.h"
+#include "platform/pacer.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/sdl_sound.h"
 #include "platform/qt/signal_watcher.h"
-#include "platform/replay.h"
-#include "platform/trace_log.h"
 #include "replay/headless_replay.h"
-#include "screens/game.h"
-#include "screens/phase.h"
+#include "replay/output_file.h"
+#include "replay/run.h"
 
 #if defined(__unix__)
 #include <unistd.h>
@@ -42,15 +42,19 @@
 
 namespace {
 
+using skyvane::replay::FileId;
+using skyvane::replay::OutputFile;
+
 // Exit statuses besides 0 and death by a signal (128 + its number).
-constexpr int kFailed = 1;   // the display went away, or the recording could not be kept whole
-constexpr int kRefused = 2;  // the command line, or a replay the game cannot play
+constexpr int kFailed = 1;   // no display, or a recording or trace that could not be kept whole
+constexpr int kRefused = 2;  // the command line, or a file the game cannot read or write
 
 constexpr const char* kUsage =
-    "usage: skyvane [--record FILE | --replay FILE [--headless]] [--trace FILE]\n"
+    "usage: skyvane [--record FILE | --replay FILE [--headless | --speed N]] [--trace FILE]\n"
     "  --record FILE   play, and keep the run in FILE\n"
     "  --replay FILE   watch a recorded run; with --headless, play it without windows\n"
     "                  and print where it ended\n"
+    "  --speed N       watch it N times as fast (0.125 to 64; 2, 4, 0.5 or 1/2, ...)\n"
     "  --trace FILE    write every handler call, property change and sound call to FILE\n"
     "  --version       print the version\n"
     "  -h, --help      print this help\n"
@@ -61,6 +65,8 @@ struct Options {
     std::string replay;
     std::string trace;
     bool headless = false;
+    double speed = 1;
+    bool speedGiven = false;
 };
 
 // Qt's own options, which QApplication takes out of the command line; those with a value take
@@ -97,6 +103,21 @@ int refuse(const std::string& why) {
     return kRefused;
 }
 
+// "2", "0.5", "1/2": a speed, or nullopt.
+std::optional<double> speedIn(std::string_view s) {
+    auto number = [](std::string_view t) -> std::optional<double> {
+        double v = 0;
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (ec != std::errc() || end != t.data() + t.size() || !(v > 0)) return std::nullopt;
+        return v;
+    };
+    const auto slash = s.find('/');
+    if (slash == std::string_view::npos) return number(s);
+    const auto a = number(s.substr(0, slash)), b = number(s.substr(slash + 1));
+    if (!a || !b) return std::nullopt;
+    return *a / *b;
+}
+
 // Reads our options out of argv and leaves Qt's for QApplication. Arguments are kept as the
 // system's bytes: a file name need not be UTF-8. Returns an exit status when the program ends
 // here (help, version, a refusal).
@@ -110,22 +131,32 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
             name = a.substr(0, a.find('='));
             inlineValue = std::string(a.substr(a.find('=') + 1));
         }
-        auto value = [&](std::string& into) -> std::optional<int> {
+        auto value = [&](std::string& into, const char* what) -> std::optional<int> {
             if (inlineValue) {
                 into = *inlineValue;
             } else if (i + 1 < argc) {
                 into = argv[++i];
             }
-            if (into.empty()) return refuse(std::string(name) + " needs a file name");
+            if (into.empty()) return refuse(std::string(name) + " needs " + what);
             return std::nullopt;
         };
         std::optional<int> status;
         if (name == "--record") {
-            status = value(o.record);
+            status = value(o.record, "a file name");
         } else if (name == "--replay") {
-            status = value(o.replay);
+            status = value(o.replay, "a file name");
         } else if (name == "--trace") {
-            status = value(o.trace);
+            status = value(o.trace, "a file name");
+        } else if (name == "--speed") {
+            std::string speed;
+            status = value(speed, "a number");
+            if (!status) {
+                const auto v = speedIn(speed);
+                if (!v || *v < skyvane::Pacer::kSlowest || *v > skyvane::Pacer::kFastest)
+                    return refuse("--speed takes a number from 0.125 to 64, not '" + speed + "'");
+                o.speed = *v;
+                o.speedGiven = true;
+            }
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--help" || a == "-h") {
@@ -158,6 +189,10 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
         return refuse("--headless plays a recorded run: give it --replay FILE");
     if (!o.record.empty() && !o.replay.empty())
         return refuse("--record and --replay cannot go together");
+    if (o.speedGiven && (o.replay.empty() || o.headless))
+        return refuse(
+            "--speed is the pace of a replay watched in the windows: give it --replay "
+            "FILE, without --headless");
     return std::nullopt;
 }
 
@@ -188,49 +223,123 @@ std::vector<char> defaultWave() {
     return {bytes.begin(), bytes.end()};
 }
 
-// The trace file of --trace: one line an event, written as the run goes.
-class TraceFile {
+// The files a run writes, opened only once the run can start, and never one the run reads or
+// already writes. A write that fails is said at once, with the system's reason; the game plays
+// on, and ends with status 1.
+class Outputs {
   public:
-    bool open(const std::string& path) {
-        file_ = std::fopen(path.c_str(), "w");
-        return file_ != nullptr;
+    explicit Outputs(const Options& options) : options_(options) {
+        if (!options.replay.empty())
+            if (auto id = skyvane::replay::fileId(options.replay)) taken_.push_back(*id);
     }
-    ~TraceFile() { close(); }
-    void line(std::string_view text) {
-        if (!file_) return;
-        std::fwrite(text.data(), 1, text.size(), file_);
-        std::fputc('\n', file_);
+
+    // The recording and the trace asked for; false, having said why, if one cannot be ours.
+    // Neither is emptied before both are known to be the run's own.
+    bool open() {
+        std::unique_ptr<OutputFile> record, trace;
+        if (!options_.record.empty() && !(record = openOne(options_.record, "record into it")))
+            return false;
+        if (!options_.trace.empty() &&
+            !(trace = openOne(options_.trace, "write the trace into it")))
+            return false;
+        for (auto* file : {record.get(), trace.get()}) {
+            if (file && !file->begin()) {
+                std::fprintf(stderr, "skyvane: %s: cannot write into it: %s\n",
+                             (file == record.get() ? options_.record : options_.trace).c_str(),
+                             file->failure().c_str());
+                return false;
+            }
+        }
+        if (record) {
+            record->onFailure = [this](const std::string& why) {
+                failed_ = true;
+                std::fprintf(stderr,
+                             "skyvane: %s: the recording stopped at period %llu: %s; the file "
+                             "keeps the run up to there\n",
+                             options_.record.c_str(),
+                             static_cast<unsigned long long>(recorder ? recorder->lastPeriod() : 0),
+                             why.c_str());
+            };
+            recorder = std::make_unique<skyvane::replay::Writer>(std::move(record));
+        }
+        if (trace) {
+            trace->onFailure = [this](const std::string& why) {
+                failed_ = true;
+                std::fprintf(stderr,
+                             "skyvane: %s: the trace stopped: %s; the file keeps it up to its "
+                             "last whole line\n",
+                             options_.trace.c_str(), why.c_str());
+            };
+            traceFile = std::make_unique<skyvane::replay::TraceFile>(std::move(trace));
+            this->trace = std::make_unique<skyvane::TraceLog>([this](std::string_view line) {
+                if (traceFile) traceFile->line(line);
+            });
+        }
+        return true;
     }
-    // False if anything could not be written.
+
+    // Closes both; false if either could not be written whole.
     bool close() {
-        if (!file_) return ok_;
-        ok_ = !std::ferror(file_) && std::fclose(file_) == 0;
-        file_ = nullptr;
-        return ok_;
+        recorder.reset();
+        if (traceFile) traceFile->close();
+        traceFile.reset();
+        return !failed_;
     }
+
+    std::unique_ptr<skyvane::replay::Writer> recorder;
+    std::unique_ptr<skyvane::replay::TraceFile> traceFile;
+    std::unique_ptr<skyvane::TraceLog> trace;
 
   private:
-    std::FILE* file_ = nullptr;
-    bool ok_ = true;
+    std::unique_ptr<OutputFile> openOne(const std::string& path, const char* what) {
+        std::string why;
+        auto file = OutputFile::open(path, taken_, why);
+        if (!file) {
+            std::fprintf(stderr, "skyvane: %s: cannot %s: %s\n", path.c_str(), what, why.c_str());
+            return nullptr;
+        }
+        taken_.push_back(file->id());
+        return file;
+    }
+
+    const Options& options_;
+    std::vector<FileId> taken_;
+    bool failed_ = false;
 };
 
-int playHeadless(const Options& options, TraceFile& traceFile) {
+int playHeadless(const Options& options) {
     auto file = skyvane::readReplay(options.replay);
     if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
+    Outputs outputs(options);
+    if (!outputs.open()) return kRefused;
     skyvane::NullSound silence;
-    skyvane::TraceLog trace([&](std::string_view l) { traceFile.line(l); }, &silence);
-    const bool tracing = !options.trace.empty();
-    const std::string line = skyvane::replayHeadless(
-        std::move(file.inputs), tracing ? static_cast<skyvane::Sound&>(trace) : silence,
-        tracing ? &trace : nullptr,
-        [&](skyvane::HeadlessDesktop& desktop) { trace.follow(desktop); });
+    const std::string line =
+        skyvane::replayHeadless(std::move(file.inputs), silence, outputs.trace.get());
     std::printf("%s\n", line.c_str());
-    if (!traceFile.close()) {
-        std::fprintf(stderr, "skyvane: %s: the trace could not be written whole\n",
-                     options.trace.c_str());
-        return kFailed;
+    return outputs.close() ? 0 : kFailed;
+}
+
+// Qt's words while it looks for a display, kept for the one sentence said if there is none.
+QString qtStartupWords;
+bool displayNamed = false;  // by the environment, -display or -platform
+void whileStarting(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        // Qt would abort with a core dump: there is no window to show, which is a sentence and
+        // status 1, not a crash.
+        const QString why = !displayNamed
+                                ? QStringLiteral("there is no display (DISPLAY is not set)")
+                            : !qtStartupWords.isEmpty() ? qtStartupWords
+                                                        : message.section('.', 0, 0);
+        std::fprintf(stderr,
+                     "skyvane: no window can open: %s\n"
+                     "The game needs a display; a recorded run plays without one: skyvane "
+                     "--replay FILE --headless\n",
+                     qPrintable(why));
+        std::fflush(stderr);
+        std::_Exit(kFailed);
     }
-    return 0;
+    if (qtStartupWords.isEmpty() && (type == QtWarningMsg || type == QtCriticalMsg))
+        qtStartupWords = message;
 }
 
 }  // namespace
@@ -238,99 +347,73 @@ int playHeadless(const Options& options, TraceFile& traceFile) {
 int main(int argc, char** argv) {
     Options options;
     if (const auto status = parseOptions(argc, argv, options)) return *status;
-
-    TraceFile traceFile;
-    if (!options.trace.empty() && !traceFile.open(options.trace)) {
-        std::fprintf(stderr, "skyvane: %s: cannot write the trace: %s\n", options.trace.c_str(),
-                     std::strerror(errno));
-        return kRefused;
-    }
-    if (options.headless) return playHeadless(options, traceFile);
-
-    // A replay is read whole, and refused, before any window opens.
-    skyvane::replay::ReadResult replay;
-    if (!options.replay.empty()) {
-        replay = skyvane::readReplay(options.replay);
-        if (!skyvane::reportReplay(options.replay, replay, stderr)) return kRefused;
-    }
 #if defined(__unix__)
     // A file that outgrows its limit is a write that fails, said and survived, not the end.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    std::unique_ptr<skyvane::replay::Writer> recorder;
-    bool recordingCut = false;
-    if (!options.record.empty()) {
-        std::string why;
-        recorder = skyvane::replay::Writer::open(options.record, why, [&](const std::string& r) {
-            // Said at once, while the player can still do something about it; the game goes on.
-            recordingCut = true;
-            std::fprintf(stderr,
-                         "skyvane: %s: the recording stopped at period %llu: %s; the file keeps "
-                         "the run up to there\n",
-                         options.record.c_str(),
-                         static_cast<unsigned long long>(recorder ? recorder->lastPeriod() : 0),
-                         r.c_str());
-        });
-        if (!recorder) {
-            std::fprintf(stderr, "skyvane: %s: cannot record into it: %s\n", options.record.c_str(),
-                         why.c_str());
-            return kRefused;
-        }
+    if (options.headless) return playHeadless(options);
+
+    // A replay is read whole, and refused, before any window opens.
+    std::optional<skyvane::replay::Recording> replay;
+    if (!options.replay.empty()) {
+        auto file = skyvane::readReplay(options.replay);
+        if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
+        replay = std::move(file.inputs);
     }
 
+    displayNamed = !qEnvironmentVariableIsEmpty("DISPLAY") ||
+                   !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                   !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        for (const char* named : {"-display", "--display", "-platform", "--platform"})
+            if (a.rfind(named, 0) == 0) displayNamed = true;
+    }
+    const auto qtWords = qInstallMessageHandler(whileStarting);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtWords);
     QApplication::setFont(skyvane::qtlook::font({}));
     QApplication::setWindowIcon(QIcon(skyvane::pictures::kSideLeft));
+
+    // The display is open and the replay read: only now may the run's own files be written.
+    Outputs outputs(options);
+    if (!outputs.open()) return kRefused;
 
     // The audio opens on a thread of its own, when the mission needs it: the title screen never
     // waits for it.
     skyvane::SdlSound sound(soundFolders(), defaultWave(),
                             {skyvane::mission_sounds::kRotor, skyvane::mission_sounds::kExplosion});
+    skyvane::TraceLog* trace = outputs.trace.get();
+    if (trace) trace->passOn(&sound);
     skyvane::QtDesktop desktop([&sound] { sound.play(nullptr, skyvane::kSoundSync); });
     skyvane::SignalWatcher watcher([&desktop](int) { desktop.endFromOutside(); });
-    std::unique_ptr<skyvane::TraceLog> trace;
-    if (!options.trace.empty()) {
-        trace = std::make_unique<skyvane::TraceLog>(
-            [&](std::string_view line) { traceFile.line(line); }, &sound);
-        trace->follow(desktop);
-        desktop.setTrace(trace.get());
-    }
-    skyvane::Game game(desktop, trace ? static_cast<skyvane::Sound&>(*trace) : sound);
+    const bool watching = replay.has_value();
+    std::optional<skyvane::Run> run;
+    run.emplace(desktop, sound,
+                skyvane::RunOptions{
+                    .replay = std::move(replay), .record = outputs.recorder.get(), .trace = trace});
     // The title screen is silent: the sound starts when the mission screen first shows.
     desktop.onShow = [&](skyvane::Form& form) {
-        if (&form == &game.mission) sound.start();
+        if (&form == &run->game().mission) sound.start();
     };
-
-    std::unique_ptr<skyvane::replay::Replayer> replayer;
-    std::string outcome;
-    if (!options.replay.empty()) {
-        replayer = std::make_unique<skyvane::replay::Replayer>(desktop, game.forms(),
-                                                               std::move(replay.inputs));
-        // Where the run ended, before the player closes the windows.
-        replayer->onFinished = [&] { outcome = skyvane::summary(game, desktop); };
-        replayer->attach();
-        desktop.setDropLatePeriods(false);
+    if (watching) {
+        desktop.setSpeed(options.speed);
+        // The replay's end line, said the moment it ends; the last frame stays on the screen
+        // until the player closes it, but where nobody can see it (offscreen), the game ends.
+        run->onReplayEnded = [&](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+            const auto platform = QGuiApplication::platformName();
+            if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+                desktop.endFromOutside();
+        };
     }
-    if (recorder) desktop.setInputSink(recorder.get());
 
-    desktop.invoke([&] { game.start(); });
+    run->start();
     int status = desktop.run();
-    desktop.setInputSink(nullptr);
-    recorder.reset();
-    desktop.setTrace(nullptr);
-    if (!traceFile.close()) {
-        std::fprintf(stderr, "skyvane: %s: the trace could not be written whole\n",
-                     options.trace.c_str());
-        status = kFailed;
-    }
-    // A script that recorded a run learns that the file does not hold all of it.
-    if (recordingCut && status == 0) status = kFailed;
-    // A replay watched in the windows ends with the same line as one played headless.
-    if (replayer) {
-        if (outcome.empty()) outcome = skyvane::summary(game, desktop);
-        std::printf("%s\n", outcome.c_str());
-        std::fflush(stdout);
-    }
+    desktop.onShow = nullptr;
+    run.reset();
+    if (!outputs.close() && status == 0) status = kFailed;
 
     // The end never waits on the audio: a device that does not close in time is left behind.
     // A signal leaves at once; the end of the process silences the stream anyway.

@@ -7,15 +7,12 @@
 
 #include <cstdlib>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <string>
 
-#include "platform/replay.h"
-#include "platform/trace_log.h"
 #include "platform/web/page.h"
 #include "platform/web/web_desktop.h"
-#include "screens/game.h"
-#include "screens/phase.h"
+#include "replay/run.h"
 
 namespace {
 
@@ -27,13 +24,6 @@ class PageRecording : public skyvane::InputSink {
     }
 };
 
-std::string takeString(char* text) {
-    if (!text) return {};
-    std::string s = text;
-    std::free(text);
-    return s;
-}
-
 }  // namespace
 
 int main() {
@@ -41,46 +31,37 @@ int main() {
     web::WebSound sound;
     web::WebDesktop desktop;
     std::unique_ptr<TraceLog> trace;
-    if (sv_option("trace")) {
+    if (sv_option("trace"))
         trace = std::make_unique<TraceLog>(
             [](std::string_view line) { sv_trace(std::string(line).c_str()); }, &sound);
-        trace->follow(desktop);
-        desktop.setTrace(trace.get());
-    }
-    Game game(desktop, trace ? static_cast<Sound&>(*trace) : sound);
-    desktop.setForms(game.forms());
 
-    std::unique_ptr<replay::Replayer> replayer;
-    PageRecording recording;
-    char* replayText = sv_replay_text();
-    if (replayText) {
-        std::istringstream in(takeString(replayText));
-        const auto forms = game.forms();
-        auto file = replay::read(in, &forms);
+    // The replay's bytes as the file holds them, through the native game's own reader.
+    std::optional<replay::Recording> watch;
+    std::size_t size = 0;
+    if (char* bytes = sv_replay_bytes(&size)) {
+        auto file = readReplayBytes(std::string_view(bytes, size));
+        std::free(bytes);
+        const std::string name = sv_replay_name();
         if (file.error) {
-            sv_show_error(replay::message("the replay", *file.error).c_str());
+            sv_show_error(replay::message(name, *file.error).c_str());
             return 2;
         }
-        if (file.warning) sv_show_error(replay::message("the replay", *file.warning).c_str());
-        replayer =
-            std::make_unique<replay::Replayer>(desktop, game.forms(), std::move(file.inputs));
-        // Where the run ended; from there the game goes on at its own pace.
-        replayer->onFinished = [&] {
-            sv_show_summary(summary(game, desktop).c_str());
-            desktop.setFastForward(false);
-        };
-        replayer->attach();
-        desktop.setDropLatePeriods(false);
-        desktop.setFastForward(sv_option("fast"));
-    } else {
-        desktop.setInputSink(&recording);
+        if (file.warning) sv_show_error(replay::message(name, *file.warning).c_str());
+        watch = std::move(file.inputs);
     }
-
-    desktop.invoke([&] { game.start(); });
+    const bool watching = watch.has_value();
+    PageRecording recording;
+    Run run(desktop, sound,
+            {.replay = std::move(watch),
+             .record = watching ? nullptr : &recording,
+             .trace = trace.get()});
+    desktop.setForms(run.game().forms());
+    if (watching) {
+        desktop.setSpeed(sv_speed());
+        // Where the run ended; the last frame stays until the page is left or reloaded.
+        run.onReplayEnded = [&](const std::string& line) { sv_show_summary(line.c_str()); };
+    }
+    run.start();
     desktop.run();
-    desktop.setInputSink(nullptr);
-    desktop.setTrace(nullptr);
-    // A replay that the player ended before its last input says where it stood.
-    if (replayer && !replayer->finished()) sv_show_summary(summary(game, desktop).c_str());
     return 0;
 }

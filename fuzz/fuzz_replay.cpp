@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/headless/headless_desktop.h"
-#include "platform/replay.h"
+#include "replay/format.h"
 #include "replay/headless_replay.h"
 #include "screens/game.h"
 

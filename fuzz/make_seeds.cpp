@@ -15,7 +15,8 @@
 
 #include "fuzz/game_driver.h"
 #include "platform/headless/headless_desktop.h"
-#include "platform/replay.h"
+#include "replay/format.h"
+#include "replay/output_file.h"
 #include "screens/game.h"
 #include "screens/phase.h"
 #include "tests/pilot.h"

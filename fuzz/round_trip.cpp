@@ -36,7 +36,8 @@ TraceLog TraceSum::log(Sound* sound) {
 
 MemoryRecording::MemoryRecording() {
     fd_ = memfd_create("skyvane-replay", MFD_CLOEXEC);
-    writer_ = std::make_unique<replay::Writer>(fd_ < 0 ? -1 : dup(fd_));
+    writer_ = std::make_unique<replay::Writer>(
+        std::make_unique<replay::OutputFile>(fd_ < 0 ? -1 : dup(fd_)));
 }
 
 MemoryRecording::~MemoryRecording() {
@@ -88,9 +89,8 @@ Replayed replayText(const std::string& text, bool keepLines,
     RecordingSound sound;
     TraceLog log = result.trace.log(&sound);
     MemoryRecording again;
-    result.summary = replayHeadless(std::move(file.inputs), log, &log, [&](HeadlessDesktop& d) {
+    result.summary = replayHeadless(std::move(file.inputs), sound, &log, [&](HeadlessDesktop& d) {
         if (prepare) prepare(d);
-        log.follow(d);
         d.setInputSink(&again.writer());
     });
     result.rerecorded = again.text();

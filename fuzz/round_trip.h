@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "platform/headless/headless_desktop.h"
-#include "platform/replay.h"
-#include "platform/trace_log.h"
+#include "replay/format.h"
+#include "replay/output_file.h"
+#include "replay/trace_log.h"
 #include "screens/game.h"
 #include "tests/recording_sound.h"
 

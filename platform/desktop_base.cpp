@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace skyvane {
 
@@ -38,7 +39,11 @@ void DesktopBase::throwIfEnded() const {
 }
 
 bool DesktopBase::takesInput() const {
-    return !ended_ && boxes_ == 0 && (!lockedOut_ || applying_);
+    return !ended_ && boxes_ == 0 && (!source_ || applying_);
+}
+
+void DesktopBase::setInputSource(InputSource* source) {
+    source_ = source;
 }
 
 void DesktopBase::handlerFailed(const std::exception& error) {
@@ -119,8 +124,9 @@ void DesktopBase::unload(Form& form) {
 
 void DesktopBase::messageBox(const std::string& text, int style, const std::string& title) {
     throwIfEnded();
-    // The box takes the keyboard: keys held now are released for the windows behind it.
-    forgetKeys();
+    // The box takes the keyboard, as another window would: the keys held now are let go in the
+    // windows behind it, so that each key-down the game took has its key-up.
+    releaseHeldKeys();
     ++boxes_;
     struct Closed {
         int& boxes;
@@ -136,6 +142,7 @@ void DesktopBase::finish() {
     record({.kind = Input::Kind::End});
     ended_ = true;
     forgetKeys();
+    if (source_) source_->programEnded();
     quit();
 }
 
@@ -157,7 +164,8 @@ void DesktopBase::skipTo(std::uint64_t period) {
 }
 
 void DesktopBase::repeatDueKey() {
-    if (!autoRepeat_ || !repeatKey_ || !keyForm_) return;
+    // A replay brings the repeats the desktop made as it was recorded.
+    if (source_ || !repeatKey_ || !keyForm_) return;
     const auto now = nowUs();
     if (nextRepeatUs_ > now) return;
     // A late repeat is not made up for with a burst.
@@ -168,11 +176,11 @@ void DesktopBase::repeatDueKey() {
 
 void DesktopBase::runPeriod() {
     if (ended_) return;
-    if (beforePeriod && !beforePeriod()) return;
+    if (source_ && !source_->beforePeriod()) return;
     if (ended_) return;
     ++period_;
     repeatDueKey();
-    if (periodStart) periodStart();
+    if (source_) source_->periodStart();
     if (ended_) return;
     if (due_.size() <= depth_) due_.emplace_back();
     auto& due = due_[depth_];
@@ -230,9 +238,11 @@ void DesktopBase::deliverKeyDown(Form& form, int keyCode, bool repeat) {
 }
 
 void DesktopBase::pressKey(Form& form, int keyCode) {
-    if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
+    if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount || keyHeld(keyCode)) return;
+    if (!form.loaded() || !form.visible()) return;
+    if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return;
     record({.kind = Input::Kind::KeyDown, .form = form.design().name, .code = keyCode});
-    if (!keyHeld(keyCode)) held_.push_back({keyCode, &form});
+    held_.push_back({keyCode, &form});
     // Only the key pressed last repeats, as on the classic keyboard.
     repeatKey_ = keyCode;
     nextRepeatUs_ = nowUs() + kRepeatDelayUs;
@@ -241,7 +251,7 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
 }
 
 void DesktopBase::releaseKey(Form& form, int keyCode) {
-    if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount) return;
+    if (!takesInput() || !keyHeld(keyCode)) return;
     record({.kind = Input::Kind::KeyUp, .form = form.design().name, .code = keyCode});
     std::erase_if(held_, [&](const HeldKey& k) { return k.code == keyCode; });
     // Releasing the repeating key stops all repeat, even while other keys are still down.
@@ -266,6 +276,10 @@ void DesktopBase::deliverKeyUp(Form& form, int keyCode) {
 
 void DesktopBase::loseKeyboard() {
     if (!takesInput()) return;
+    releaseHeldKeys();
+}
+
+void DesktopBase::releaseHeldKeys() {
     if (held_.empty() && !repeatKey_ && !spaceArmed_) return;
     record({.kind = Input::Kind::LostKeyboard});
     // As if the player had let go of every key, in the order they went down; a space bar held
@@ -310,8 +324,9 @@ bool DesktopBase::moveFocus(Focusable& element) {
     return true;
 }
 
-void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
-    Applying applying(*this);
+void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms, From from) {
+    std::optional<Applying> applying;
+    if (from == From::Replay) applying.emplace(*this);
     Form* form = formNamed(forms, in.form);
     switch (in.kind) {
         case Input::Kind::KeyDown:
@@ -321,7 +336,10 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
             if (form) releaseKey(*form, in.code);
             break;
         case Input::Kind::Repeat:
-            if (form && !ended_ && boxes_ == 0 && keyHeld(in.code)) {
+            // Only the key pressed last repeats, in the window it went down in, until it is let
+            // go or a box takes the keyboard.
+            if (from == From::Replay && form && form == keyForm_ && in.code == repeatKey_ &&
+                takesInput()) {
                 record(in);
                 deliverKeyDown(*form, in.code, true);
             }
@@ -334,7 +352,7 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
             if (form) closeWindow(*form);
             break;
         case Input::Kind::BoxClosed:
-            if (boxes_ > 0) closeMessageBox();
+            if (boxes_ > 0 && !ended_) closeMessageBox();
             break;
         case Input::Kind::Text:
             if (form)
@@ -348,10 +366,10 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms) {
             loseKeyboard();
             break;
         case Input::Kind::Skip:
-            skipTo(in.value);
+            if (from == From::Replay) skipTo(in.value);
             break;
         case Input::Kind::End:
-            endFromOutside();
+            if (from == From::Replay) endFromOutside();
             break;
         case Input::Kind::Wait:
             break;

@@ -74,6 +74,9 @@ class DesktopBase : public Desktop, private TimerClock {
 
     // Input from the player. A key goes to the form's focused element if it has one (Return
     // presses a button, Space presses it on release), otherwise to the form's key handlers.
+    // A key typed into a text box is the box's own: the game never sees it, down or up. A key's
+    // up is taken only if its down was, so the two reach the game as a pair or not at all; a
+    // press of a key already down is the window system's own repeat and is dropped.
     void pressKey(Form& form, int keyCode);
     void releaseKey(Form& form, int keyCode);
     void click(Button& button);
@@ -83,7 +86,7 @@ class DesktopBase : public Desktop, private TimerClock {
     bool editText(TextBox& box, std::string text);
     bool moveFocus(Focusable& element);
     // The window lost the keyboard: every held key is released, its key-up handler running in
-    // the order the keys went down, and nothing repeats.
+    // the order the keys went down, and nothing repeats. A message box takes the keyboard too.
     void loseKeyboard();
 
     bool keyHeld(int keyCode) const;
@@ -94,18 +97,22 @@ class DesktopBase : public Desktop, private TimerClock {
     void setInputSink(InputSink* sink) { sink_ = sink; }
     void setTrace(Trace* trace);
 
-    // Replays. While the player is locked out, input comes only through apply(); repeats come
-    // from the replay rather than the desktop's own clock; beforePeriod runs before each period
-    // and returns false to hold the grid where it is (to let a message box close first).
-    void lockOutPlayer(bool locked) { lockedOut_ = locked; }
-    bool playerLockedOut() const { return lockedOut_; }
-    void setAutoRepeat(bool on) { autoRepeat_ = on; }
-    std::function<bool()> beforePeriod;
-    // Runs at the start of each period, where the desktop makes its repeats.
-    std::function<void()> periodStart;
-    // Applies an input as the player or the system made it. Repeats belong to the start of a
-    // period: apply them from beforePeriod. A form or element that does not exist is skipped.
-    void apply(const Input& input, const std::vector<Form*>& forms);
+    // A replay: while a source is set, the player is locked out, the desktop makes no repeats
+    // of its own, and the source's inputs come in through apply() between periods and at their
+    // start.
+    void setInputSource(InputSource* source);
+    bool playerLockedOut() const { return source_ != nullptr; }
+
+    enum class From { Player, Replay };
+    // Takes one input by its kind: the one switch between what a desktop or a replay hears and
+    // the rules above. From the player, only what a player makes (keys, clicks, close boxes,
+    // edits, focus, a box's OK, the keyboard lost); from a replay, also the desktop's repeats,
+    // stalls and the end, which the lock on the player lets through. A form or element that does
+    // not exist, or an input the real desktop could not have taken then (a click on a hidden
+    // button, a repeat of a key that is not repeating), is ignored, as the desktop ignores it.
+    void apply(const Input& input, const std::vector<Form*>& forms, From from = From::Replay);
+    // Message boxes open now, one inside another.
+    int boxes() const { return boxes_; }
 
   protected:
     virtual void attach(Form& form) = 0;
@@ -135,6 +142,7 @@ class DesktopBase : public Desktop, private TimerClock {
     void deliverKeyDown(Form& form, int keyCode, bool repeat);
     void deliverKeyUp(Form& form, int keyCode);
     void forgetKeys();
+    void releaseHeldKeys();
     void repeatDueKey();
     std::int16_t shiftMask() const;
     std::int64_t nowUs() const { return static_cast<std::int64_t>(period_) * kPeriodUs; }
@@ -160,10 +168,9 @@ class DesktopBase : public Desktop, private TimerClock {
 
     int boxes_ = 0;
     bool ended_ = false;
-    bool lockedOut_ = false;
     bool applying_ = false;
-    bool autoRepeat_ = true;
     InputSink* sink_ = nullptr;
+    InputSource* source_ = nullptr;
     Trace* trace_ = nullptr;
 };
 

@@ -41,10 +41,23 @@ struct Input {
     friend bool operator==(const Input&, const Input&) = default;
 };
 
+// Hears every input the desktop takes, at the period it takes it (a recording).
 class InputSink {
   public:
     virtual ~InputSink() = default;
     virtual void input(const Input& input) = 0;
+};
+
+// Gives the desktop its inputs instead of the player (a replay): asked before every period and
+// at its start, and told when the program ends.
+class InputSource {
+  public:
+    virtual ~InputSource() = default;
+    // Between two periods: applies what is due; false holds the grid where it stands.
+    virtual bool beforePeriod() = 0;
+    // At the start of a period, where the desktop makes its repeats.
+    virtual void periodStart() = 0;
+    virtual void programEnded() = 0;
 };
 
 // Everything the logic does, for logs that two runs can be compared by: every handler call, on

@@ -4,10 +4,12 @@
 #pragma once
 
 // The timer grid on a real clock, as the desktops with one pace it: the period that is due is
-// the clock's reading over 15.625 ms, on absolute deadlines so the pace never drifts. Periods
-// a stall passed over are dropped, not run in a burst (the desktop records a skip); a replay
-// instead moves the clock's origin and goes on from where it was.
+// the clock's reading over the period's length, on absolute deadlines so the pace never drifts.
+// Periods a stall passed over are dropped, not run in a burst (the desktop records a skip); a
+// replay instead moves the clock's origin and goes on from where it was. A replay may also be
+// watched faster or slower: the grid's periods are the same, only shorter or longer on the clock.
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/desktop_base.h"
@@ -17,34 +19,55 @@ namespace skyvane {
 class Pacer {
   public:
     static constexpr std::int64_t kPeriodNs = kPeriodUs * 1000;
+    // The speeds a run may be watched at, the game's own being 1.
+    static constexpr double kSlowest = 0.125;
+    static constexpr double kFastest = 64;
 
-    void setDropLate(bool drop) { dropLate_ = drop; }
-    void setOrigin(std::int64_t clockNs) { origin_ = clockNs; }
+    // The clock's reading at period 0.
+    void setOrigin(std::int64_t clockNs) { origin_ = static_cast<double>(clockNs); }
+    // From the period the grid stands at, on this clock reading, at this speed (clamped to the
+    // speeds there are).
+    void setSpeed(double speed, std::int64_t clockNs, std::uint64_t period) {
+        if (!(speed >= kSlowest)) speed = kSlowest;
+        if (speed > kFastest) speed = kFastest;
+        periodNs_ = static_cast<double>(kPeriodNs) / speed;
+        origin_ = static_cast<double>(clockNs) - static_cast<double>(period) * periodNs_;
+        next_ = period + 1;
+    }
+    double speed() const { return static_cast<double>(kPeriodNs) / periodNs_; }
 
-    // Brings the desktop up to the clock: true if a period is due now, which the caller runs.
+    // Brings the desktop up to the clock: true if a period is due now, which the caller runs,
+    // then asks again. In play, what a stall passed over is skipped, so one period at most is
+    // due; a replay runs every period it is behind by, up to a sixteenth of a second of the
+    // clock (at a fast pace, several periods fall between two wakes), and past that goes on
+    // from where it stands.
     bool catchUp(DesktopBase& desktop, std::int64_t clockNs) {
-        const std::int64_t now = clockNs - origin_;
-        auto due = static_cast<std::uint64_t>(now < 0 ? 0 : now / kPeriodNs);
-        if (due > desktop.period() + 1) {
-            if (dropLate_) {
-                desktop.skipTo(due - 1);
-            } else {
-                origin_ += static_cast<std::int64_t>(due - desktop.period() - 1) * kPeriodNs;
-                due = desktop.period() + 1;
-            }
+        const double now = static_cast<double>(clockNs) - origin_;
+        auto due = static_cast<std::uint64_t>(now < 0 ? 0 : std::floor(now / periodNs_));
+        const std::uint64_t at = desktop.period();
+        if (!desktop.playerLockedOut()) {
+            if (due > at + 1) desktop.skipTo(due - 1);
+        } else if (due > at + behindAtMost()) {
+            origin_ += static_cast<double>(due - at - 1) * periodNs_;
+            due = at + 1;
         }
-        next_ = (due > desktop.period() ? due : desktop.period()) + 1;
+        // After a period due now, the one after it; else the next.
+        next_ = due > desktop.period() ? desktop.period() + 2 : desktop.period() + 1;
         return due > desktop.period();
     }
-    // The clock's reading at which the next period is due, after catchUp.
+    // The most periods a replay runs back to back to keep up with the clock.
+    std::uint64_t behindAtMost() const {
+        return static_cast<std::uint64_t>(std::ceil(4 * speed()));
+    }
+    // The clock's reading at which the next period to wake for is due, after catchUp.
     std::int64_t nextDeadlineNs() const {
-        return static_cast<std::int64_t>(next_) * kPeriodNs + origin_;
+        return std::llround(static_cast<double>(next_) * periodNs_ + origin_);
     }
 
   private:
-    std::int64_t origin_ = 0;  // the clock's reading at period 0
+    double origin_ = 0;
+    double periodNs_ = static_cast<double>(kPeriodNs);
     std::uint64_t next_ = 1;
-    bool dropLate_ = true;
 };
 
 }  // namespace skyvane

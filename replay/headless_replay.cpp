@@ -4,32 +4,28 @@
 #include "replay/headless_replay.h"
 
 #include "platform/headless/headless_desktop.h"
-#include "platform/replay.h"
-#include "screens/game.h"
-#include "screens/phase.h"
+#include "replay/run.h"
 
 namespace skyvane {
 
-std::string replayHeadless(replay::Recording inputs, Sound& sound, Trace* trace,
+std::string replayHeadless(replay::Recording inputs, Sound& sound, TraceLog* trace,
                            const std::function<void(HeadlessDesktop&)>& prepare) {
     HeadlessDesktop desktop;
     if (prepare) prepare(desktop);
-    Game game(desktop, sound);
-    if (trace) desktop.setTrace(trace);
-    replay::Replayer replayer(desktop, game.forms(), std::move(inputs));
+    Run run(desktop, sound, {.replay = std::move(inputs), .trace = trace});
+    std::string line;
+    // Nobody watches: at its end the program ends too, and a box the file left open goes with
+    // it; what the desktop does in ending is no part of the run.
+    run.onReplayEnded = [&](const std::string& end) {
+        line = end;
+        desktop.setInputSink(nullptr);
+        desktop.endFromOutside();
+    };
     auto runPeriod = [&] { desktop.runPeriod(); };
-    desktop.whileMessageBox = [&](const MessageBoxCall&) { replayer.pump(runPeriod); };
-    desktop.invoke([&] { game.start(); });
-    replayer.pump(runPeriod);
-    return summary(game, desktop);
-}
-
-replay::ReadResult readReplay(const std::string& path) {
-    HeadlessDesktop desktop;
-    NullSound silence;
-    Game game(desktop, silence);
-    const auto forms = game.forms();
-    return replay::readFile(path, &forms);
+    desktop.whileMessageBox = [&](const MessageBoxCall&) { run.player()->pump(runPeriod); };
+    run.start();
+    run.player()->pump(runPeriod);
+    return line;
 }
 
 bool reportReplay(const std::string& path, const replay::ReadResult& file, std::FILE* err) {

@@ -9,28 +9,27 @@
 #include <functional>
 #include <string>
 
-#include "platform/input.h"
-#include "platform/replay.h"
 #include "platform/sound.h"
+#include "replay/format.h"
+#include "replay/run.h"
+#include "replay/trace_log.h"
 
 namespace skyvane {
 
 class HeadlessDesktop;
 
-// Plays the inputs on a new game and returns the one-line summary of where the run ended.
-// The trace, if any, hears every handler call and property change; prepare, if any, sets the
-// desktop up before the game starts (the fuzzer's order of timers).
-std::string replayHeadless(replay::Recording inputs, Sound& sound, Trace* trace = nullptr,
+// Plays the inputs on a new game until the replay ends, and returns its end line. The trace, if
+// any, hears every handler call, property change and sound call, and passes the sound calls on
+// to `sound`; prepare, if any, sets the desktop up before the game starts (the fuzzer's order of
+// timers, a sink that records the inputs again).
+std::string replayHeadless(replay::Recording inputs, Sound& sound, TraceLog* trace = nullptr,
                            const std::function<void(HeadlessDesktop&)>& prepare = {});
-
-// Reads a replay file and checks every window and element it names against the game.
-replay::ReadResult readReplay(const std::string& path);
 
 // Says on err why the file cannot be replayed, or that it can only be replayed approximately;
 // true if it can be replayed.
 bool reportReplay(const std::string& path, const replay::ReadResult& file, std::FILE* err);
 
-// Reads the replay file and plays it: prints the summary on out and returns 0, or prints why
+// Reads the replay file and plays it: prints the end line on out and returns 0, or prints why
 // the file cannot be replayed, with its name and line, on err and returns 2.
 int replayFile(const std::string& path, std::FILE* out, std::FILE* err);
 

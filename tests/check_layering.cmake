@@ -4,8 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # The layers of the game depend only downwards:
 #
 #   app  ->  replay  ->  screens  ->  mission  ->  layouts  ->  platform
-#   platform/qt, platform/web and platform/headless stand on platform; app and replay may use
-#   them.
+#   platform/qt, platform/web and platform/headless stand on platform; app may use them, and
+#   replay the headless desktop, to play files without windows. platform knows no replay file.
 #
 # Every #include "..." of the game's own code must point at its own layer or one below it, and
 # no layer but platform/qt and app includes a Qt header. Run with cmake -DROOT=<source> -P.

@@ -284,6 +284,7 @@ TEST_F(Mission, ReleasingEitherArrowOfAnAxisClearsIt) {
     desktop.advance(64);
     EXPECT_EQ(m.KeyX, 0);
     EXPECT_TRUE(m.Image22.visible());
+    release(vk::Left);
     press(vk::Left);  // a new key-down of Left counts again
     EXPECT_EQ(m.KeyX, -1);
 }

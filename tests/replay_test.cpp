@@ -6,8 +6,6 @@
 // reader, and the recorded runs (tests/replays, and the scripted ones the build writes), each of
 // which must end where its "# expect:" line says.
 
-#include "platform/replay.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -25,7 +23,9 @@
 
 #include "fuzz/round_trip.h"
 #include "platform/headless/headless_desktop.h"
+#include "replay/format.h"
 #include "replay/headless_replay.h"
+#include "replay/output_file.h"
 #include "screens/game.h"
 #include "screens/phase.h"
 
@@ -180,7 +180,7 @@ TEST(ReplayFile, ARecordingGoesOnlyIntoAFileOfItsOwn) {
         {fifo, "not a regular file"},
         {"/dev/null", "not a regular file"},
         {scratch.path("no/such/folder.replay"), "No such file"},
-        {scratch.path("mine.replay"), "another Skyvane is recording into it"},
+        {scratch.path("mine.replay"), "another Skyvane is writing into it"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -201,8 +201,9 @@ TEST(ReplayFile, AWriteThatFailsCutsTheFileAtItsLastWholeInput) {
     const auto path = scratch.path("cut.replay");
     std::vector<std::string> told;
     std::string why;
-    auto writer = replay::Writer::open(path, why, [&](const std::string& r) { told.push_back(r); });
+    auto writer = replay::Writer::open(path, why);
     ASSERT_TRUE(writer) << why;
+    writer->file().onFailure = [&](const std::string& r) { told.push_back(r); };
     signal(SIGXFSZ, SIG_IGN);
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);

@@ -22,7 +22,8 @@
 #include <thread>
 
 #include "platform/headless/headless_desktop.h"
-#include "platform/replay.h"
+#include "replay/format.h"
+#include "replay/player.h"
 #include "screens/game.h"
 #include "screens/phase.h"
 #include "tests/pilot.h"
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
         NullSound silence;
         Game game(desktop, silence);
         {
-            replay::Replayer replayer(desktop, game.forms(), std::move(file.inputs));
+            replay::Player replayer(desktop, game.forms(), std::move(file.inputs));
             auto runPeriod = [&] { desktop.runPeriod(); };
             desktop.whileMessageBox = [&](const MessageBoxCall&) { replayer.pump(runPeriod); };
             desktop.invoke([&] { game.start(); });

@@ -251,6 +251,11 @@ void QtDesktop::setClock(std::function<std::int64_t()> nowNs) {
     timer_.stop();
 }
 
+void QtDesktop::setSpeed(double speed) {
+    pacer_.setSpeed(speed, clockNs(), period());
+    arm();
+}
+
 bool QtDesktop::pacerArmed() const {
     return timer_.isActive();
 }
@@ -260,18 +265,24 @@ std::int64_t QtDesktop::clockNs() const {
 }
 
 void QtDesktop::wake() {
-    if (ended()) return;
-    const bool due = pacer_.catchUp(*this, clockNs());
-    // Armed before the period runs: a handler in it may open a message box, and the grid goes on
-    // ticking behind the box.
-    arm();
-    if (!due) return;
-    if (tracePace_) {
-        std::fprintf(stderr, "skyvane: tick %llu %lld\n",
-                     static_cast<unsigned long long>(period()) + 1,
-                     static_cast<long long>(elapsed_.nsecsElapsed()));
+    // A replay watched fast runs several periods between two wakes; a few dozen at most, so
+    // that the windows are drawn and answer in between.
+    for (int n = 0; n < 64 && !ended(); ++n) {
+        if (!pacer_.catchUp(*this, clockNs())) break;
+        // Armed before the period runs: a handler in it may open a message box, and the grid
+        // goes on ticking behind the box.
+        arm();
+        if (tracePace_) {
+            std::fprintf(stderr, "skyvane: tick %llu %lld\n",
+                         static_cast<unsigned long long>(period()) + 1,
+                         static_cast<long long>(elapsed_.nsecsElapsed()));
+        }
+        const auto before = period();
+        runPeriod();
+        // A grid held where it stands (a replay at its end) waits for the next wake.
+        if (period() == before) break;
     }
-    runPeriod();
+    arm();
 }
 
 void QtDesktop::arm() {
@@ -425,15 +436,16 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
-    if (qobject_cast<QLineEdit*>(widget)) return false;  // typing a name
+    // Typing a name: the keys are the box's own, and those it passes on to its window too.
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
     // The window system's own repeats never reach the game (X repeats no Shift, and repeats a
     // key held before another one): the desktop makes the repeats, as the classic keyboard
-    // does. A press of a key already down can only be such a repeat.
+    // does, and drops a press of a key already down, which can only be such a repeat.
     if (key->isAutoRepeat()) return true;
     const int code = virtualKey(*key);
-    if (type == QEvent::KeyPress && keyHeld(code)) return true;
     if (type == QEvent::KeyPress) {
         pressKey(*window->form(), code);
     } else {

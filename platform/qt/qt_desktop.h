@@ -42,7 +42,8 @@ class QtDesktop : public QObject, public DesktopBase {
     // passed over while the process stalled are dropped, not run in a burst; a replay instead
     // goes on from where it was.
     void wake();
-    void setDropLatePeriods(bool drop) { pacer_.setDropLate(drop); }
+    // A replay watched faster (2, 4) or slower (0.5) than the game's own clock.
+    void setSpeed(double speed);
     bool pacerArmed() const;
 
     // The player closed a window with its close box. During a replay that ends the replay.

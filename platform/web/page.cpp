@@ -8,6 +8,8 @@
 #include <emscripten/em_js.h>
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
+
 // clang-format off
 EM_JS(void, sv_open_window, (const char* form, const char* layout), {
     skyvanePage.openWindow(UTF8ToString(form), JSON.parse(UTF8ToString(layout)));
@@ -50,13 +52,23 @@ EM_JS(void, sv_sound, (const char* name, int flags), {
 EM_JS(void, sv_ended, (), {
     skyvanePage.ended();
 });
-EM_JS(char*, sv_replay_text, (), {
-    const t = skyvanePage.replayText;
-    if (t === null || t === undefined) return 0;
+EM_JS(char*, sv_replay_bytes, (size_t* size), {
+    const bytes = skyvanePage.takeReplayBytes();
+    if (!bytes) return 0;
+    const p = _malloc(Math.max(1, bytes.length));
+    HEAPU8.set(bytes, p);
+    HEAPU32[size >> 2] = bytes.length;
+    return p;
+});
+EM_JS(char*, sv_replay_name_js, (), {
+    const t = skyvanePage.replayName || 'the replay';
     const n = lengthBytesUTF8(t) + 1;
     const p = _malloc(n);
     stringToUTF8(t, p, n);
     return p;
+});
+EM_JS(double, sv_speed, (), {
+    return skyvanePage.speed();
 });
 EM_JS(int, sv_option, (const char* name), {
     return skyvanePage.option(UTF8ToString(name)) ? 1 : 0;
@@ -74,3 +86,10 @@ EM_JS(void, sv_show_error, (const char* text), {
     skyvanePage.showError(UTF8ToString(text));
 });
 // clang-format on
+
+std::string sv_replay_name() {
+    char* name = sv_replay_name_js();
+    std::string s = name ? name : "";
+    std::free(name);
+    return s;
+}

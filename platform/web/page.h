@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <cstddef>
+
 // The calls the game makes into its page (platform/web/page.js), and the one the page answers:
 // strings are UTF-8; forms and elements go by their names.
 
@@ -24,12 +26,19 @@ char* sv_next_event();
 double sv_now();  // performance.now(), in milliseconds
 void sv_sound(const char* name, int flags);
 void sv_ended();
-// What the page was asked for: a replay's text (null for none, freed by the caller), and
-// options of its address (trace, fast).
-char* sv_replay_text();
+// What the page was asked for: a replay's bytes as the file holds them (null for none, freed by
+// the caller; the page keeps no copy), the pace to watch it at, and options of its address
+// (trace).
+char* sv_replay_bytes(size_t* size);
+char* sv_replay_name_js();
+double sv_speed();
 int sv_option(const char* name);
 void sv_trace(const char* line);
 void sv_record(const char* line);
 void sv_show_summary(const char* line);
 void sv_show_error(const char* text);
 }
+
+#include <string>
+// The replay's name, as the page shows it: its address or the file's name.
+std::string sv_replay_name();

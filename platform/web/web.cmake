@@ -9,7 +9,8 @@ set(SKYVANE_SITE ${CMAKE_BINARY_DIR}/site)
 
 # The game's handlers end the program by throwing; a message box waits by yielding to the
 # browser (Asyncify), exceptions and all.
-foreach(layer skyvane_platform skyvane_layouts skyvane_mission skyvane_screens skyvane_web_keys)
+foreach(layer skyvane_platform skyvane_layouts skyvane_mission skyvane_screens skyvane_replay
+    skyvane_web_keys)
   target_compile_options(${layer} PRIVATE -fexceptions)
 endforeach()
 
@@ -21,8 +22,8 @@ target_link_libraries(skyvane_web PRIVATE skyvane_web_keys skyvane_platform)
 add_executable(skyvane app/web_main.cpp platform/web/page.cpp)
 target_include_directories(skyvane PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane PRIVATE -fexceptions)
-target_link_libraries(skyvane PRIVATE skyvane_web skyvane_screens skyvane_mission skyvane_layouts
-  skyvane_web_keys skyvane_platform)
+target_link_libraries(skyvane PRIVATE skyvane_web skyvane_replay skyvane_screens skyvane_mission
+  skyvane_layouts skyvane_web_keys skyvane_platform)
 set_target_properties(skyvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SKYVANE_SITE} SUFFIX .js)
 target_link_options(skyvane PRIVATE -fexceptions -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sINVOKE_RUN=0

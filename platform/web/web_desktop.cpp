@@ -10,7 +10,7 @@
 
 #include "platform/geometry.h"
 #include "platform/keys.h"
-#include "platform/replay.h"
+#include "platform/text_codec.h"
 #include "platform/web/dom_keys.h"
 #include "platform/web/page.h"
 
@@ -348,11 +348,8 @@ void WebDesktop::quit() {
     sv_ended();
 }
 
-void WebDesktop::setFastForward(bool fast) {
-    // Back at the clock's pace from the period the grid has reached, without a burst.
-    if (fast_ && !fast)
-        pacer_.setOrigin(clockNs() - static_cast<std::int64_t>(period()) * Pacer::kPeriodNs);
-    fast_ = fast;
+void WebDesktop::setSpeed(double speed) {
+    pacer_.setSpeed(speed, clockNs(), period());
 }
 
 void WebDesktop::run() {
@@ -361,17 +358,14 @@ void WebDesktop::run() {
 
 void WebDesktop::step() {
     takeEvents();
-    if (ended()) return;
-    if (fast_) {
+    // A replay watched fast runs several periods between two turns of the page; a few dozen at
+    // most, so that the page is drawn and answers in between.
+    for (int n = 0; n < 64 && !ended(); ++n) {
+        if (!pacer_.catchUp(*this, clockNs())) break;
+        const auto before = period();
         runPeriod();
-        // The page draws and answers between stretches of the grid.
-        if (++sinceYield_ >= 64) {
-            sinceYield_ = 0;
-            emscripten_sleep(0);
-        }
-        return;
+        if (period() == before) break;
     }
-    if (pacer_.catchUp(*this, clockNs())) runPeriod();
     if (ended()) return;
     const double waitMs = static_cast<double>(pacer_.nextDeadlineNs() - clockNs()) / 1e6;
     emscripten_sleep(static_cast<unsigned>(std::max(0.0, std::ceil(waitMs))));
@@ -402,69 +396,63 @@ void WebDesktop::handle(std::string_view event) {
         if (verb == "close" || verb == "box") endFromOutside();
         return;
     }
-    if (verb == "box") {
-        boxOpen_ = false;
-        return;
-    }
-    if ((verb == "kdown" || verb == "kup") && words.size() == 3) {
-        Form* f = form(words[1]);
-        const int code = virtualKeyForDomCode(words[2]);
-        if (!f) return;
-        // A press of a key already down is the browser's own repeat: the desktop makes them.
-        if (verb == "kdown") {
-            if (!keyHeld(code)) pressKey(*f, code);
-        } else {
-            releaseKey(*f, code);
-        }
-        return;
-    }
+    Form* f = words.size() > 1 ? form(words[1]) : nullptr;
     if (verb == "tab" && words.size() == 3) {
-        Form* f = form(words[1]);
-        if (!f) return;
-        // The focus goes round the window's tab stops, forward or back.
-        std::vector<Focusable*> stops;
-        for (Focusable* s = f->nextInTabOrder(-1); s; s = f->nextInTabOrder(s->design().tabIndex))
-            stops.push_back(s);
-        if (stops.empty()) return;
-        std::size_t at = 0;
-        while (at < stops.size() && stops[at] != f->focus()) ++at;
-        const bool back = words[2] == "-1";
-        const std::size_t n = stops.size();
-        const std::size_t next =
-            at == n ? (back ? n - 1 : 0) : (back ? (at + n - 1) % n : (at + 1) % n);
-        if (!moveFocus(*stops[next]))
-            if (auto* w = windowFor(*f)) w->applyFocus();
+        if (f) tab(*f, words[2] == "-1");
         return;
     }
-    const auto input = replay::decode(std::to_string(period()) + " " + std::string(event));
-    if (!input) return;
-    Form* f = form(input->form);
-    switch (input->kind) {
-        case Input::Kind::Click:
-            if (f)
-                if (auto* b = dynamic_cast<Button*>(f->find(input->element))) click(*b);
-            break;
-        case Input::Kind::Close:
-            if (f) closeWindow(*f);
-            break;
-        case Input::Kind::Text:
-            if (f)
-                if (auto* t = dynamic_cast<TextBox*>(f->find(input->element)))
-                    if (!editText(*t, input->text))
-                        if (auto* w = windowFor(*f)) w->showText(*t);
-            break;
-        case Input::Kind::Focus:
-            if (f)
-                if (auto* e = dynamic_cast<Focusable*>(f->find(input->element)))
-                    if (!moveFocus(*e))
-                        if (auto* w = windowFor(*f)) w->applyFocus();
-            break;
-        case Input::Kind::LostKeyboard:
-            loseKeyboard();
-            break;
-        default:
-            break;
+    Input in;
+    if (f) in.form = f->design().name;
+    if ((verb == "kdown" || verb == "kup") && words.size() == 3) {
+        in.kind = verb == "kdown" ? Input::Kind::KeyDown : Input::Kind::KeyUp;
+        in.code = virtualKeyForDomCode(words[2]);
+    } else if (verb == "click" && words.size() == 3) {
+        in.kind = Input::Kind::Click;
+        in.element = words[2];
+    } else if (verb == "close" && words.size() == 2) {
+        in.kind = Input::Kind::Close;
+    } else if (verb == "text" && words.size() == 4 && words[3].rfind('=', 0) == 0) {
+        auto text = percentDecode(words[3].substr(1));
+        if (!text) return;
+        in.kind = Input::Kind::Text;
+        in.element = words[2];
+        in.text = std::move(*text);
+    } else if (verb == "focus" && words.size() == 3) {
+        in.kind = Input::Kind::Focus;
+        in.element = words[2];
+    } else if (verb == "lostkeys" && words.size() == 1) {
+        in.kind = Input::Kind::LostKeyboard;
+    } else if (verb == "box" && words.size() == 1) {
+        in.kind = Input::Kind::BoxClosed;
+    } else {
+        return;
     }
+    apply(in, forms_, From::Player);
+    // After an edit or a move of the focus that the desktop refused, the page shows the model
+    // again.
+    if (!f) return;
+    auto* window = windowFor(*f);
+    if (!window) return;
+    if (in.kind == Input::Kind::Text)
+        if (auto* t = dynamic_cast<TextBox*>(f->find(in.element)); t && t->text() != in.text)
+            window->showText(*t);
+    if (in.kind == Input::Kind::Focus)
+        if (auto* e = f->find(in.element); e && f->focus() != e) window->applyFocus();
+}
+
+void WebDesktop::tab(Form& f, bool back) {
+    // The focus goes round the window's tab stops, forward or back.
+    std::vector<Focusable*> stops;
+    for (Focusable* s = f.nextInTabOrder(-1); s; s = f.nextInTabOrder(s->design().tabIndex))
+        stops.push_back(s);
+    if (stops.empty()) return;
+    std::size_t at = 0;
+    while (at < stops.size() && stops[at] != f.focus()) ++at;
+    const std::size_t n = stops.size();
+    const std::size_t next =
+        at == n ? (back ? n - 1 : 0) : (back ? (at + n - 1) % n : (at + 1) % n);
+    if (!moveFocus(*stops[next]))
+        if (auto* w = windowFor(f)) w->applyFocus();
 }
 
 void WebSound::play(const char* name, unsigned flags) {

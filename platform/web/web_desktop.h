@@ -35,10 +35,8 @@ class WebDesktop : public DesktopBase {
     void setForms(std::vector<Form*> forms) { forms_ = std::move(forms); }
     // Runs the game's loop until the program ends.
     void run();
-    // A replay watched as fast as the grid goes, yielding to the page now and then; otherwise
-    // the grid keeps the clock, dropping what a stall passed over (a replay goes on instead).
-    void setFastForward(bool fast);
-    void setDropLatePeriods(bool drop) { pacer_.setDropLate(drop); }
+    // A replay watched faster (2, 4, up to 64) or slower (0.5) than the game's own clock.
+    void setSpeed(double speed);
 
     // One event from the page, as it queued it: "kdown Form1 ArrowLeft", "click Form2 Command1",
     // "text Form2 Text1 =Ace", "close Form1", "focus Form2 Text1", "tab Form2 1", "lostkeys",
@@ -56,15 +54,14 @@ class WebDesktop : public DesktopBase {
   private:
     void step();
     void takeEvents();
+    void tab(Form& form, bool back);
     Form* form(std::string_view name) const;
     PageWindow* windowFor(const Form& form) const;
 
     std::vector<Form*> forms_;
     std::unordered_map<const Form*, std::unique_ptr<PageWindow>> windows_;
     Pacer pacer_;
-    bool fast_ = false;
     bool boxOpen_ = false;
-    int sinceYield_ = 0;
 };
 
 // The game's sounds through the page's Web Audio.

@@ -112,7 +112,7 @@ test('every recorded run ends in the browser where it ends headless, with the sa
     for (const file of files) {
         const text = fs.readFileSync(file, 'utf8');
         const expected = headless(text);
-        const page = await open('trace&fast', text);
+        const page = await open('trace&speed=64', text);
         await page.waitForFunction(() => skyvanePage.summary !== null, { timeout: 60000 });
         const got = await page.evaluate(() => ({
             summary: skyvanePage.summary,

@@ -15,7 +15,8 @@ const skyvanePage = (() => {
         events: [],
         trace: [],
         recording: [],
-        replayText: null,
+        replayBytes: null,
+        replayName: null,
         activeForm: null,
         boxOpen: false,
         state: 'loading',
@@ -26,6 +27,18 @@ const skyvanePage = (() => {
     let settingFocus = false;
 
     page.option = (name) => params.has(name) && params.get(name) !== '0';
+    // The pace a replay is watched at: ?speed=2, 4, 0.5 or 1/2.
+    page.speed = () => {
+        const [a, b] = (params.get('speed') || '1').split('/').map(Number);
+        const v = b === undefined ? a : a / b;
+        return Number.isFinite(v) && v > 0 ? v : 1;
+    };
+    // The game takes the replay's bytes once; the page keeps no copy.
+    page.takeReplayBytes = () => {
+        const bytes = page.replayBytes;
+        page.replayBytes = null;
+        return bytes;
+    };
     page.nextEvent = () => (page.events.length ? page.events.shift() : null);
     const queue = (event) => {
         if (page.state === 'playing') page.events.push(event);
@@ -476,28 +489,33 @@ const skyvanePage = (() => {
         const file = e.target.files[0];
         if (!file) return;
         sessionStorage.setItem('skyvane-replay', await file.text());
+        sessionStorage.setItem('skyvane-replay-name', file.name);
         location.search = '?replay=local';
     });
 
     page.start = async () => {
         const replay = params.get('replay');
         if (replay === 'local') {
-            page.replayText = sessionStorage.getItem('skyvane-replay');
+            const text = sessionStorage.getItem('skyvane-replay');
+            if (text !== null) page.replayBytes = new TextEncoder().encode(text);
+            page.replayName = sessionStorage.getItem('skyvane-replay-name') || 'the replay';
         } else if (replay) {
             try {
                 const response = await fetch(replay);
                 if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-                page.replayText = await response.text();
+                page.replayBytes = new Uint8Array(await response.arrayBuffer());
+                page.replayName = replay;
             } catch (e) {
                 page.showError(`${replay}: cannot fetch the replay: ${e.message}`);
                 return;
             }
         }
+        const watching = page.replayBytes !== null;
         // The faces first, so that nothing is drawn in a fallback font and then again.
         await Promise.all(['IPAPGothic', 'IPAGothic', 'IPAMincho'].map(
             (f) => document.fonts.load(`12px "Skyvane ${f}"`))).catch(() => {});
-        status.textContent = page.replayText !== null ? 'Watching a recorded run' : 'Skyvane';
-        download.hidden = page.replayText !== null;
+        status.textContent = watching ? 'Watching a recorded run' : 'Skyvane';
+        download.hidden = watching;
         page.state = 'playing';
         Module.callMain([]);
     };

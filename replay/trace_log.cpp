@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 the Skyvane developers
 // SPDX-License-Identifier: MIT
 
-#include "platform/trace_log.h"
+#include "replay/trace_log.h"
 
 #include <charconv>
 #include <cstring>

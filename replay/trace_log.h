@@ -30,6 +30,8 @@ class TraceLog : public Trace, public Sound {
     explicit TraceLog(TraceHash& hash, Sound* sound = nullptr);
     // The desktop whose periods stamp the lines.
     void follow(const DesktopBase& desktop) { desktop_ = &desktop; }
+    // The sound the game's calls go on to, once they are written down.
+    void passOn(Sound* sound) { sound_ = sound; }
 
     void handlerCalled(const Form& form, std::string_view element, std::string_view event,
                        int code) override;

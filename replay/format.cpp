@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 the Skyvane developers
 // SPDX-License-Identifier: MIT
 
-#include "platform/replay.h"
+#include "replay/format.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,11 +10,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <system_error>
+
+#include "platform/keys.h"
+#include "platform/text_codec.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #define SKYVANE_POSIX_FILES 1
@@ -50,53 +53,7 @@ const char* wordFor(Input::Kind kind) {
     return "?";
 }
 
-constexpr std::size_t kMaxLine = 16u << 20;
 constexpr char kHex[] = "0123456789ABCDEF";
-
-// Printable ASCII stands as it is; every other byte, the space and '%' as %XX, so any text, even
-// bytes that are not UTF-8, fits on one line and comes back byte for byte.
-std::string percentEncode(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c > 0x20 && c < 0x7F && c != '%') {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> percentDecode(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == '%') {
-            if (i + 2 >= s.size()) return std::nullopt;
-            const int hi = hexValue(s[i + 1]), lo = hexValue(s[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-        } else if (c > 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return out;
-}
 
 bool isName(std::string_view s) {
     if (s.empty() || s.size() > 64) return false;
@@ -441,6 +398,64 @@ ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t e
     return result;
 }
 
+std::uint64_t Recording::lastPeriod() const {
+    if (items_.empty()) return 0;
+    const Item& last = items_.back();
+    return static_cast<Input::Kind>(last.kind) == Input::Kind::Skip ? last.arg : last.period;
+}
+
+ReadResult readBytes(std::string_view bytes, const std::vector<Form*>* forms) {
+    if (bytes.size() > kMaxFileBytes) {
+        ReadResult result;
+        result.error = Error{0, "is " + std::to_string(bytes.size() >> 20) +
+                                    " MB, larger than any recorded run (" +
+                                    std::to_string(kMaxFileBytes >> 20) + " MB); not read"};
+        return result;
+    }
+    std::istringstream in{std::string(bytes)};
+    return read(in, forms, static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+}
+
+namespace {
+
+#if SKYVANE_POSIX_FILES
+// A file's bytes through a descriptor opened not to block: a file that has none to give now
+// (the kernel's log looks like a regular file and waits for news) ends the stream, and says so.
+class NonBlockingFile : public std::streambuf {
+  public:
+    explicit NonBlockingFile(int fd) : fd_(fd) {}
+    bool wouldBlock() const { return wouldBlock_; }
+    int error() const { return error_; }
+    bool rewind() {
+        setg(nullptr, nullptr, nullptr);
+        return ::lseek(fd_, 0, SEEK_SET) == 0;
+    }
+
+  protected:
+    int_type underflow() override {
+        while (true) {
+            const auto n = ::read(fd_, buf_, sizeof buf_);
+            if (n > 0) {
+                setg(buf_, buf_, buf_ + n);
+                return traits_type::to_int_type(buf_[0]);
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) wouldBlock_ = true;
+            if (n < 0 && !wouldBlock_) error_ = errno;
+            return traits_type::eof();
+        }
+    }
+
+  private:
+    int fd_;
+    char buf_[1 << 16];
+    bool wouldBlock_ = false;
+    int error_ = 0;
+};
+#endif
+
+}  // namespace
+
 ReadResult readFile(const std::string& path, const std::vector<Form*>* forms) {
     namespace fs = std::filesystem;
     ReadResult result;
@@ -458,162 +473,49 @@ ReadResult readFile(const std::string& path, const std::vector<Form*>* forms) {
     if (!ec && size > kMaxFileBytes)
         return fail("is " + std::to_string(size >> 20) + " MB, larger than any recorded run (" +
                     std::to_string(kMaxFileBytes >> 20) + " MB); not read");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(std::string("cannot open the replay: ") + std::strerror(errno));
+#if SKYVANE_POSIX_FILES
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fail(std::string("cannot open the replay: ") + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Looked at again through the descriptor: the name may have changed what it points at.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return fail("is not a regular file (a pipe or a device?); a replay is read from a file");
+    NonBlockingFile file(fd);
+    std::istream in(&file);
     // One input a line: counting them first lets the recording take just the room it needs.
     std::size_t lines = 0;
+    std::uint64_t bytes = 0;
     char buf[1 << 16];
     while (in.read(buf, sizeof buf) || in.gcount() > 0) {
         lines += static_cast<std::size_t>(std::count(buf, buf + in.gcount(), '\n'));
-        if (in.eof()) break;
+        bytes += static_cast<std::uint64_t>(in.gcount());
+        if (bytes > kMaxFileBytes || in.eof()) break;
     }
+    auto refused = [&]() -> std::optional<std::string> {
+        if (file.wouldBlock())
+            return "gives no bytes without waiting for them (is it a file at all?); not read";
+        if (file.error())
+            return std::string("cannot read the replay: ") + std::strerror(file.error());
+        return std::nullopt;
+    };
+    if (auto why = refused()) return fail(std::move(*why));
     in.clear();
-    in.seekg(0);
-    return read(in, forms, lines);
-}
-
-Writer::Writer(int fd, std::function<void(const std::string&)> onFailure)
-    : fd_(fd), onFailure_(std::move(onFailure)) {
-    if (fd_ < 0) {
-        failed_ = true;
-        return;
+    if (!file.rewind()) return fail(std::string("cannot read the replay: ") + std::strerror(errno));
+    result = read(in, forms, lines);
+    if (auto why = refused()) {
+        result = ReadResult{};
+        return fail(std::move(*why));
     }
-    write(std::string(kMagic) + " " + std::to_string(kVersion) + "\n");
-}
-
-Writer::~Writer() {
-#if SKYVANE_POSIX_FILES
-    if (fd_ >= 0) ::close(fd_);
-#endif
-}
-
-std::unique_ptr<Writer> Writer::open(const std::string& path, std::string& why,
-                                     std::function<void(const std::string&)> onFailure) {
-#if SKYVANE_POSIX_FILES
-    const char* kNotAFile =
-        "not a regular file (a pipe or a device?); a run is recorded into a file";
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        why = kNotAFile;
-        return nullptr;
-    }
-    // Not blocking: a pipe nobody reads would hold the game before its first window.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = kNotAFile;
-        ::close(fd);
-        return nullptr;
-    }
-    // Two games recording into one file would interleave their lines.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        why = errno == EWOULDBLOCK ? "another Skyvane is recording into it"
-                                   : std::string(std::strerror(errno));
-        ::close(fd);
-        return nullptr;
-    }
-    if (::ftruncate(fd, 0) != 0) {
-        why = std::strerror(errno);
-        ::close(fd);
-        return nullptr;
-    }
-    auto writer = std::make_unique<Writer>(fd, std::move(onFailure));
-    if (writer->failed()) {
-        why = writer->failure();
-        return nullptr;
-    }
-    return writer;
+    return result;
 #else
-    (void)path;
-    (void)onFailure;
-    why = "recording is not available on this system";
-    return nullptr;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail(std::string("cannot open the replay: ") + std::strerror(errno));
+    return read(in, forms);
 #endif
-}
-
-bool Writer::write(const std::string& bytes) {
-    if (failed_) return false;
-#if SKYVANE_POSIX_FILES
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        why_ = n < 0 ? std::strerror(errno) : "nothing could be written";
-        failed_ = true;
-        // The file ends at its last whole input, so that it replays up to there.
-        if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) why_ += "; the last line is cut";
-        if (onFailure_) onFailure_(why_);
-        return false;
-    }
-    written_ += bytes.size();
-    return true;
-#else
-    (void)bytes;
-    failed_ = true;
-    return false;
-#endif
-}
-
-void Writer::input(const Input& input) {
-    if (write(encode(input) + "\n")) lastPeriod_ = input.period;
-}
-
-Replayer::Replayer(DesktopBase& desktop, std::vector<Form*> forms, Recording inputs)
-    : desktop_(desktop), forms_(std::move(forms)), inputs_(std::move(inputs)) {
-    desktop_.lockOutPlayer(true);
-    desktop_.setAutoRepeat(false);
-    desktop_.periodStart = [this] { periodStart(); };
-}
-
-Replayer::~Replayer() {
-    desktop_.beforePeriod = nullptr;
-    desktop_.periodStart = nullptr;
-    desktop_.setAutoRepeat(true);
-    desktop_.lockOutPlayer(false);
-}
-
-void Replayer::attach() {
-    desktop_.beforePeriod = [this] { return beforePeriod(); };
-}
-
-void Replayer::applyNext() {
-    const Input in = inputs_[next_++];
-    desktop_.apply(in, forms_);
-    if (finished() && onFinished) {
-        auto done = std::move(onFinished);
-        onFinished = nullptr;
-        done();
-    }
-}
-
-bool Replayer::beforePeriod() {
-    while (!finished() && !desktop_.ended()) {
-        const auto period = inputs_.period(next_);
-        if (inputs_.kind(next_) == Input::Kind::Repeat) {
-            if (period > desktop_.period()) return true;  // its period has not started
-            ++next_;
-            continue;
-        }
-        if (period > desktop_.period()) return true;
-        const bool closesBox = inputs_.kind(next_) == Input::Kind::BoxClosed && desktop_.modal();
-        applyNext();
-        // The handler behind the box goes on before the grid does.
-        if (closesBox) return false;
-    }
-    return !desktop_.ended();
-}
-
-void Replayer::periodStart() {
-    while (!finished() && inputs_.kind(next_) == Input::Kind::Repeat &&
-           inputs_.period(next_) == desktop_.period())
-        applyNext();
 }
 
 }  // namespace skyvane::replay

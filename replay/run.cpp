@@ -1,0 +1,77 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+#include "replay/run.h"
+
+#include "screens/phase.h"
+
+namespace skyvane {
+
+namespace {
+
+// Enough of a desktop to build the game's windows on, to learn their names.
+class NoDesktop : public Desktop {
+  public:
+    void load(Form&) override {}
+    void show(Form&) override {}
+    void hide(Form&) override {}
+    void unload(Form&) override {}
+    void messageBox(const std::string&, int, const std::string&) override {}
+    [[noreturn]] void end() override { throw ProgramEnded{}; }
+};
+
+template <class Read>
+replay::ReadResult checkedAgainstTheGame(Read&& read) {
+    NoDesktop desktop;
+    NullSound silence;
+    Game game(desktop, silence);
+    const auto forms = game.forms();
+    return read(&forms);
+}
+
+}  // namespace
+
+replay::ReadResult readReplay(const std::string& path) {
+    return checkedAgainstTheGame([&](const auto* forms) { return replay::readFile(path, forms); });
+}
+
+replay::ReadResult readReplayBytes(std::string_view bytes) {
+    return checkedAgainstTheGame(
+        [&](const auto* forms) { return replay::readBytes(bytes, forms); });
+}
+
+Run::Run(DesktopBase& desktop, Sound& sound, RunOptions options)
+    : desktop_(desktop),
+      record_(options.record),
+      trace_(options.trace),
+      game_(desktop, trace_ ? static_cast<Sound&>(*trace_) : sound) {
+    if (trace_) {
+        trace_->follow(desktop_);
+        desktop_.setTrace(trace_);
+    }
+    if (options.replay) {
+        player_ =
+            std::make_unique<replay::Player>(desktop_, game_.forms(), std::move(*options.replay));
+        player_->onEnded = [this] {
+            if (onReplayEnded) onReplayEnded(endLine());
+        };
+    }
+    if (record_) desktop_.setInputSink(record_);
+}
+
+Run::~Run() {
+    // Whatever the desktop does after the run (closing its windows) is no part of it.
+    if (record_) desktop_.setInputSink(nullptr);
+    player_.reset();
+    if (trace_) desktop_.setTrace(nullptr);
+}
+
+void Run::start() {
+    desktop_.invoke([&] { game_.start(); });
+}
+
+std::string Run::endLine() const {
+    return summary(game_, desktop_);
+}
+
+}  // namespace skyvane

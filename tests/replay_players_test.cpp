@@ -1,0 +1,149 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+// Every player of a replay file ends it in one place: a few hundred random files, drawn afresh
+// each run (SKYVANE_SEED=N draws the same again), each played headless and in the Qt windows
+// (offscreen, at the fastest pace, on a clock of the test's own that runs a thousand times the
+// real one, message boxes and all), must give the same trace, every handler call, property
+// change and sound call, and the same end line. A failure prints the seed and the smallest file
+// that still fails.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fuzz/replay_generator.h"
+#include "platform/pacer.h"
+#include "platform/qt/qt_desktop.h"
+#include "replay/headless_replay.h"
+#include "replay/run.h"
+
+namespace skyvane {
+namespace {
+
+struct Played {
+    std::vector<std::string> trace;
+    std::string end;
+    friend bool operator==(const Played&, const Played&) = default;
+};
+
+Played headless(const std::string& file) {
+    Played played;
+    auto read = readReplayBytes(file);
+    if (read.error) return {{}, "refused: " + read.error->what};
+    NullSound silence;
+    TraceLog log([&](std::string_view line) { played.trace.emplace_back(line); });
+    played.end = replayHeadless(std::move(read.inputs), silence, &log);
+    return played;
+}
+
+// As the program watches a replay in its windows, where nobody can see them: to the end line,
+// then the end.
+Played inWindows(const std::string& file) {
+    Played played;
+    auto read = readReplayBytes(file);
+    if (read.error) return {{}, "refused: " + read.error->what};
+    NullSound silence;
+    TraceLog log([&](std::string_view line) { played.trace.emplace_back(line); });
+    QElapsedTimer real;
+    real.start();
+    QtDesktop desktop;
+    desktop.setClock([&] { return real.nsecsElapsed() * 1000; });
+    desktop.setSpeed(Pacer::kFastest);
+    Run run(desktop, silence, {.replay = std::move(read.inputs), .trace = &log});
+    run.onReplayEnded = [&](const std::string& line) {
+        played.end = line;
+        desktop.endFromOutside();
+    };
+    run.start();
+    desktop.run();
+    return played;
+}
+
+std::string firstDifference(const Played& a, const Played& b) {
+    if (a.end != b.end) return "ends '" + a.end + "' against '" + b.end + "'";
+    for (std::size_t i = 0; i < std::min(a.trace.size(), b.trace.size()); ++i)
+        if (a.trace[i] != b.trace[i])
+            return "trace line " + std::to_string(i + 1) + ": '" + a.trace[i] + "' against '" +
+                   b.trace[i] + "'";
+    return "one trace has " + std::to_string(a.trace.size()) + " lines, the other " +
+           std::to_string(b.trace.size());
+}
+
+std::uint64_t drawSeed() {
+    if (const char* s = std::getenv("SKYVANE_SEED")) return std::strtoull(s, nullptr, 10);
+    return std::random_device{}();
+}
+
+// Where a replay ends: once its last input has been applied and the game has done what it
+// started, with that period's timers run and a box's handler gone on; a box the file leaves
+// open stays open. The first two rows ended elsewhere in the windows than headless.
+TEST(ReplayPlayers, AReplayEndsWhereItsLastInputLeavesTheGame) {
+    const std::string head = "skyvane-replay 1\n0 click Form2 Command1\n";
+    const struct {
+        const char* what;
+        std::string file;
+        const char* end;
+    } cases[] = {
+        {"a repeat last: its period's timers run",
+         head + "0 click Form1 Command1\n1 down Form1 16\n33 repeat Form1 16\n",
+         "phase=flight rescued=0 fuel=984 altitude=2674 period=33"},
+        {"a box closed last: the farewell goes on to the end",
+         head + "1 click Form1 Command2\n40 box\n",
+         "phase=ended rescued=0 fuel=0 altitude=0 period=40"},
+        {"a box opened last: it stays open", head + "1 click Form1 Command2\n",
+         "phase=briefing rescued=0 fuel=0 altitude=0 period=1"},
+        {"a stall last: the periods it passed over", head + "3 click Form1 Command1\n20 skip 90\n",
+         "phase=flight rescued=0 fuel=992 altitude=1114 period=90"},
+        {"a wait last", head + "5 wait\n", "phase=briefing rescued=0 fuel=0 altitude=0 period=5"},
+        {"the end", head + "7 end\n", "phase=ended rescued=0 fuel=0 altitude=0 period=7"},
+        {"nothing but the header", "skyvane-replay 1\n",
+         "phase=title rescued=0 fuel=0 altitude=0 period=0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(headless(c.file).end, c.end);
+        EXPECT_EQ(inWindows(c.file).end, c.end);
+    }
+}
+
+TEST(ReplayPlayers, EveryRandomFileEndsTheSameHeadlessAndInTheWindows) {
+    const auto seed = drawSeed();
+    constexpr int kFiles = 300;
+    int ended = 0, boxes = 0;
+    for (int n = 0; n < kFiles; ++n) {
+        const std::string file = fuzzing::randomReplay(seed + static_cast<std::uint64_t>(n));
+        const Played a = headless(file), b = inWindows(file);
+        if (a == b) {
+            ended += a.end.rfind("phase=ended", 0) == 0;
+            boxes += file.find(" box\n") != std::string::npos;
+            continue;
+        }
+        const auto smallest = fuzzing::shrinkReplay(
+            file, [](const std::string& f) { return !(headless(f) == inWindows(f)); });
+        FAIL() << "seed " << seed << " + " << n << " (SKYVANE_SEED=" << seed
+               << "): headless and the windows part: " << firstDifference(a, b)
+               << "\nthe smallest file that still parts them:\n"
+               << smallest << "which parts them at: "
+               << firstDifference(headless(smallest), inWindows(smallest));
+    }
+    // The files cover what they are for: runs that end by themselves and runs cut short, boxes.
+    EXPECT_GT(ended, kFiles / 10);
+    EXPECT_LT(ended, kFiles * 9 / 10);
+    EXPECT_GT(boxes, kFiles / 10);
+}
+
+}  // namespace
+}  // namespace skyvane
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
