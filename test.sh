@@ -39,9 +39,11 @@ skyvane_sound_server "$scratch" skyvane_test
 export SKYVANE_TEST_SINK=skyvane_test
 export QT_QPA_PLATFORM=offscreen
 
-# Most tests wait on real time rather than the processor: four at a time.
+# Most tests wait on real time rather than the processor: four at a time. A suite that fails
+# does not stop the others: every suite and fuzzer runs, and the failures are told at the end.
+failed=()
 echo "== Tests"
-(cd build && ctest --output-on-failure -j4 "$@")
+(cd build && ctest --output-on-failure -j4 "$@") || failed+=("the tests in build/")
 
 # The same again under the sanitizers, but the checks of the sources and launcher files (the
 # same files), the page (which the first run tests), and the hostile environment, the smoke
@@ -51,7 +53,8 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$SKYVANE_ROOT/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-san && ctest --output-on-failure -j4 -LE 'lint|web' \
-    -E 'hostile_environment|smoke_under_xvfb|installed_game_plays')
+    -E 'hostile_environment|smoke_under_xvfb|installed_game_plays|key_storm') ||
+    failed+=("the tests under ASan and UBSan in build-san/")
 
 echo "== Fuzzing for a minute"
 for target in fuzz_game fuzz_replay; do
@@ -61,11 +64,10 @@ for target in fuzz_game fuzz_replay; do
         $(if [ $target = fuzz_game ]; then echo build-san/fuzz/seeds; else echo tests/replays build-san/fuzz/scripted-replays; fi) >"$scratch/$target.log" 2>&1 &
     eval "${target}_pid=$!"
 done
-fuzz_failed=0
 for target in fuzz_game fuzz_replay; do
     pid_var="${target}_pid"
     if ! wait "${!pid_var}"; then
-        fuzz_failed=1
+        failed+=("$target")
         echo "$target found a fault:"
         tail -n 40 "$scratch/$target.log"
         ls "$scratch/$target-"* 2>/dev/null || true
@@ -73,5 +75,8 @@ for target in fuzz_game fuzz_replay; do
     grep -E 'stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' \
         "$scratch/$target.log" | sed "s/^/$target /"
 done
-[ "$fuzz_failed" -eq 0 ] || exit 1
+if [ "${#failed[@]}" -gt 0 ]; then
+    echo "FAILED: $(printf '%s; ' "${failed[@]}")see above."
+    exit 1
+fi
 echo "All tests passed."

@@ -57,3 +57,16 @@ skyvane_window() {  # TEXT [TIMEOUT_MS]
     done
     return 1
 }
+
+# Waits for a message box of the game's to show: a dialog window of its class. Fails after the
+# timeout.
+skyvane_box() {  # [TIMEOUT_MS]
+    local until=$(($(date +%s%3N) + ${1:-5000}))
+    while [ "$(date +%s%3N)" -lt "$until" ]; do
+        for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
+            xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && echo "$w" && return 0
+        done
+        sleep 0.05
+    done
+    return 1
+}

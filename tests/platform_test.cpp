@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "layouts/builders.h"
 #include "platform/headless/headless_desktop.h"
+#include "replay/format.h"
+#include "screens/game.h"
+#include "tests/recording_sound.h"
 
 namespace skyvane {
 namespace {
@@ -386,6 +390,79 @@ TEST_F(Grid, OnlyTheKeyPressedLastRepeats) {
                       static_cast<long>(downs.size()));
         }
         desktop.loseKeyboard();
+    }
+}
+
+// A key's down and its up reach the game as a pair, or neither does, whatever holds the focus:
+// the recording of each path holds what the desktop took.
+TEST(KeyPairs, EveryPathAKeyTakesLeavesAPairOrNothing) {
+    using Step = std::function<void(HeadlessDesktop&, Game&)>;
+    auto join = [](HeadlessDesktop& d, Game& g) { d.click(g.title.Command1); };
+    const struct {
+        const char* what;
+        Step steps;
+        std::vector<std::string> recorded;
+    } cases[] = {
+        {"Return typed into the name box is the box's own",
+         [](HeadlessDesktop& d, Game& g) {
+             d.moveFocus(g.title.Text1);
+             d.pressKey(g.title, vk::Return);
+             d.releaseKey(g.title, vk::Return);
+         },
+         {"0 focus Form2 Text1"}},
+        {"a key down in the name box comes up on a button",
+         [](HeadlessDesktop& d, Game& g) {
+             d.moveFocus(g.title.Text1);
+             d.pressKey(g.title, vk::Left);
+             d.moveFocus(g.title.Command1);
+             d.releaseKey(g.title, vk::Left);
+         },
+         {"0 focus Form2 Text1", "0 focus Form2 Command1"}},
+        {"Return on the join button comes up in the mission window",
+         [](HeadlessDesktop& d, Game& g) {
+             d.pressKey(g.title, vk::Return);
+             d.releaseKey(g.mission, vk::Return);
+         },
+         {"0 down Form2 13", "0 up Form1 13"}},
+        {"a press of a key already down is the window system's repeat",
+         [&](HeadlessDesktop& d, Game& g) {
+             join(d, g);
+             d.pressKey(g.mission, vk::Left);
+             d.pressKey(g.mission, vk::Left);
+             d.releaseKey(g.mission, vk::Left);
+         },
+         {"0 click Form2 Command1", "0 down Form1 37", "0 up Form1 37"}},
+        {"an up whose down went elsewhere",
+         [&](HeadlessDesktop& d, Game& g) {
+             join(d, g);
+             d.releaseKey(g.mission, vk::Shift);
+         },
+         {"0 click Form2 Command1"}},
+        {"a box opened with a key held lets go of it",
+         [&](HeadlessDesktop& d, Game& g) {
+             join(d, g);
+             d.pressKey(g.mission, vk::Shift);
+             d.whileMessageBox = [&](const MessageBoxCall&) { d.releaseKey(g.mission, vk::Shift); };
+             d.click(g.mission.Command2);
+         },
+         {"0 click Form2 Command1", "0 down Form1 16", "0 click Form1 Command2", "0 lostkeys",
+          "0 box", "0 end"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Lines : InputSink {
+            void input(const Input& in) override { lines.push_back(replay::encode(in)); }
+            std::vector<std::string> lines;
+        } sink;
+        HeadlessDesktop desktop;
+        RecordingSound sound;
+        Game game(desktop, sound);
+        desktop.invoke([&] { game.start(); });
+        desktop.setInputSink(&sink);
+        c.steps(desktop, game);
+        EXPECT_EQ(sink.lines, c.recorded);
+        for (const int key : {vk::Return, vk::Left, vk::Shift}) EXPECT_FALSE(desktop.keyHeld(key));
+        desktop.setInputSink(nullptr);
     }
 }
 

@@ -49,15 +49,26 @@ finish() {
 say() { echo "$name: $*" >>"$dir/result"; }
 # The recording replayed headless and in the window gives the live trace.
 replays_the_same() {
+    keys_pair
     if ! "$exe" --replay "$dir/run.replay" --headless --trace "$dir/headless.trace" \
         >"$dir/headless.out" 2>"$dir/headless.err"; then
         say "FAIL: the headless replay refused the recording: $(cat "$dir/headless.err")"
         return 1
     fi
-    local last
+    # Watched in the windows at the fastest pace: its end line comes when the replay ends, and
+    # the last frame stays until it is closed; the wait is ten times what the replay needs.
+    local last player limit
     last=$(grep -v '^#' "$dir/run.replay" | tail -n 1 | cut -d' ' -f1)
-    timeout $((last / 64 + 20)) "$exe" --replay "$dir/run.replay" --trace "$dir/window.trace" \
-        >"$dir/window.out" 2>"$dir/window.err"
+    limit=$(((last / 4096 + 2) * 10))
+    "$exe" --replay "$dir/run.replay" --speed 64 --trace "$dir/window.trace" \
+        >"$dir/window.out" 2>"$dir/window.err" &
+    player=$!
+    local until=$(($(date +%s) + limit))
+    while kill -0 "$player" 2>/dev/null && [ ! -s "$dir/window.out" ] &&
+        [ "$(date +%s)" -lt "$until" ]; do sleep 0.05; done
+    [ -s "$dir/window.out" ] || say "FAIL: no end line from the window replay within $limit s"
+    kill -TERM "$player" 2>/dev/null
+    wait "$player" 2>/dev/null
     local ok=1
     for how in headless window; do
         if ! cmp -s "$dir/live.trace" "$dir/$how.trace"; then
@@ -71,14 +82,31 @@ replays_the_same() {
 and in the window; $(cat "$dir/headless.out")"
 }
 count() { grep -c -- "$1" "$dir/run.replay"; }
+# Every key of the recording pairs: no up without its down, no repeat after it.
+keys_pair() {
+    local faults
+    faults=$(awk -f "$(dirname "$0")/keys_pair.awk" "$dir/run.replay") ||
+        say "FAIL: the keys do not pair: $(head -n 3 <<<"$faults")"
+}
 
 # ---- The runs ----
 
 won_mission() {
     record "Pilot" || return
     if "$pilot" "$dir/run.replay" >"$dir/pilot.out" 2>&1; then
-        sleep 0.5
-        xdotool key Return  # the closing screen's button ends the game
+        local closing
+        closing=$(skyvane_window "SV" 10000) && xdotool windowactivate --sync "$closing" 2>/dev/null
+        # Keys aimed at the closing screen, held and let go, until Return or Space on its
+        # button ends the game.
+        local keys=(shift Left Up a Tab)
+        for _ in $(seq 20); do
+            kill -0 "$game" 2>/dev/null || break
+            local key=${keys[RANDOM % ${#keys[@]}]}
+            xdotool keydown "$key"
+            sleep "0.$((RANDOM % 7))"
+            xdotool keyup "$key"
+        done
+        kill -0 "$game" 2>/dev/null && xdotool key Return  # the closing screen's button
         wait "$game"
         say "ok: $(cat "$dir/pilot.out"), the game ended with status $?"
     else

@@ -56,7 +56,12 @@ QString displayText(const std::string& text) {
 }
 
 QString windowTitle(const std::string& text) {
-    QString s = displayText(text);
+    // No title bar shows more than a few hundred characters, and the window system converts a
+    // title whole, again at every change: a name of megabytes is cut short here, for the title
+    // bar alone.
+    constexpr qsizetype kLongest = 4096;
+    QString s = displayText(text.size() > 4 * kLongest ? text.substr(0, 4 * kLongest) : text);
+    if (s.size() > kLongest) s = s.left(kLongest - 1) + QChar(0x2026);
     s.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     // Qt shows the program's name for an empty title; an invisible character keeps it blank.
     if (s.isEmpty()) s = QChar(0x200B);

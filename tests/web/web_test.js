@@ -231,11 +231,15 @@ test('with no key after GO the helicopter crashes when and where the native game
     const readouts = await page.evaluate(() => ({
         fuel: document.querySelector('[data-form=Form1] [data-name=Label16]').textContent,
         altitude: document.querySelector('[data-form=Form1] [data-name=Label8]').textContent,
+        file: ['skyvane-replay 1', ...skyvanePage.recording].join('\n') + '\n',
     }));
-    const expected = headless('skyvane-replay 1\n0 click Form2 Command1\n0 click Form1 Command1\n200 wait\n');
+    // The native game, given what the page took (a busy machine's stalls included) up to the
+    // explosion, crashes at the same tick with the same readouts.
+    const boomAt = trace.find((l) => /sound BAKU.wav 1$/.test(l)).split(' ')[0];
+    const expected = headless(`${readouts.file}${boomAt} wait\n`);
     assert.equal(ticks(trace), ticks(expected.trace));
-    assert.ok(ticks(trace) > 100, `${ticks(trace)} periods`);
-    assert.match(expected.summary, new RegExp(`fuel=${readouts.fuel} altitude=${readouts.altitude} `));
+    assert.ok(ticks(trace) > 10, `${ticks(trace)} periods`);
+    assert.match(expected.summary, new RegExp(`^phase=crashed rescued=0 fuel=${readouts.fuel} altitude=${readouts.altitude} `));
     await page.close();
 });
 
@@ -248,9 +252,11 @@ test('keys: one press a hold, the game repeats, the browser does not; a lost pag
     await page.keyboard.down('Shift');
     await sleep(100);
     await page.keyboard.up('ArrowLeft');
-    await sleep(900); // Shift, pressed last, repeats after Left went
+    // Shift, pressed last, repeats after Left went.
+    await page.waitForFunction(() => skyvanePage.recording.filter((l) => / repeat Form1 16$/.test(l)).length >= 5,
+        { timeout: 10000 });
     await page.evaluate(() => dispatchEvent(new Event('blur'))); // the page loses the keyboard
-    await sleep(100);
+    await page.waitForFunction(() => skyvanePage.recording.some((l) => / lostkeys$/.test(l)), { timeout: 10000 });
     const rec = await page.evaluate(() => skyvanePage.recording);
     const trace = await page.evaluate(() => skyvanePage.trace);
     assert.equal(rec.filter((l) => / down Form1 37$/.test(l)).length, 1);
