@@ -316,3 +316,98 @@ test('Web Audio: the rotor loops, the explosion plays once, a stop is a stop, a 
         await page.close();
     }
 });
+
+// The keys of a recording pair: no second down without its up, no up without its down, no repeat
+// of a key that is up or was not pressed last; with `released`, nothing held at the end.
+function keyFaults(lines, released) {
+    const held = new Set();
+    let last = null;
+    const faults = [];
+    for (const line of lines) {
+        const [, verb, , key] = line.split(' ');
+        if (verb === 'down') {
+            if (held.has(key)) faults.push(`a second down without its up: ${line}`);
+            held.add(key);
+            last = key;
+        } else if (verb === 'up') {
+            if (!held.has(key)) faults.push(`an up whose down the game never took: ${line}`);
+            held.delete(key);
+            if (key === last) last = null;
+        } else if (verb === 'repeat') {
+            if (!held.has(key)) faults.push(`a repeat after its up: ${line}`);
+            else if (key !== last) faults.push(`a repeat of a key not pressed last: ${line}`);
+        } else if (verb === 'lostkeys') {
+            held.clear();
+            last = null;
+        }
+    }
+    if (released) for (const key of held) faults.push(`key ${key} still down once every key was let go`);
+    return faults;
+}
+
+// A small generator of the test's own, so that a seed draws the same storm again.
+function random(seed) {
+    let a = seed >>> 0;
+    return () => {
+        a = (a + 0x6d2b79f5) >>> 0;
+        let t = a;
+        t = Math.imul(t ^ (t >>> 15), t | 1);
+        t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+        return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+    };
+}
+
+test('a storm of real keys, through the name box, the buttons and the boxes, leaves every key paired', async () => {
+    const seed = Number(process.env.SKYVANE_SEED || Math.floor(Math.random() * 2 ** 31));
+    const rnd = random(seed);
+    const pick = (list) => list[Math.floor(rnd() * list.length)];
+    const keys = ['Shift', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Space', 'Tab', 'KeyA', 'KeyK'];
+    const targets = ['input', '[data-name=Command1]', '[data-name=Command2]', '[data-name=Command3]', '.sv-client',
+        '#sv-modal .sv-ok'];
+    for (let storm = 0; storm < 6; storm++) {
+        const page = await open('trace');
+        await page.waitForSelector(shown('Form2'));
+        if (storm % 2) await join(page, 'Storm');
+        const held = new Set();
+        const until = Date.now() + 4000;
+        while (Date.now() < until && (await page.evaluate(() => skyvanePage.state)) === 'playing') {
+            const r = rnd();
+            if (r < 0.35) {
+                const key = pick(keys);
+                if (!held.has(key)) {
+                    await page.keyboard.down(key);
+                    held.add(key);
+                }
+            } else if (r < 0.6 && held.size) {
+                const key = pick([...held]);
+                await page.keyboard.up(key);
+                held.delete(key);
+            } else if (r < 0.75) {
+                const el = await page.$(`#sv-modal .sv-ok, .sv-window:not([hidden]) ${pick(targets)}:not([hidden])`);
+                if (el) await el.click().catch(() => {});
+            } else if (r < 0.85) {
+                await sleep(500 + rnd() * 500); // the game's repeats come
+            }
+            await sleep(rnd() * 80);
+        }
+        for (const key of held) await page.keyboard.up(key);
+        const playing = (await page.evaluate(() => skyvanePage.state)) === 'playing';
+        if (playing) {
+            // Once every key is let go, the game lets go of them too.
+            await page.waitForFunction((released) => {
+                const held = new Set();
+                for (const l of skyvanePage.recording) {
+                    const [, verb, , key] = l.split(' ');
+                    if (verb === 'down') held.add(key);
+                    if (verb === 'up') held.delete(key);
+                    if (verb === 'lostkeys') held.clear();
+                }
+                return held.size === 0 || !released;
+            }, { timeout: 10000 }, true).catch(() => {});
+        }
+        const recording = await page.evaluate(() => skyvanePage.recording);
+        assert.deepEqual(keyFaults(recording, playing), [], `storm ${storm}, SKYVANE_SEED=${seed}`);
+        assert.deepEqual(page.errors, [], `storm ${storm}, SKYVANE_SEED=${seed}`);
+        await page.close();
+    }
+});
