@@ -20,17 +20,19 @@ EM_JS(void, sv_close_window, (const char* form), {
 EM_JS(void, sv_show_window, (const char* form, int visible), {
     skyvanePage.showWindow(UTF8ToString(form), visible != 0);
 });
-EM_JS(void, sv_set, (const char* form, const char* element, const char* property, const char* value), {
-    skyvanePage.set(UTF8ToString(form), UTF8ToString(element), UTF8ToString(property), UTF8ToString(value));
+EM_JS(void, sv_set, (const char* form, const char* element, const char* property, const char* value, size_t length), {
+    skyvanePage.set(UTF8ToString(form), UTF8ToString(element), UTF8ToString(property),
+                    new TextDecoder().decode(HEAPU8.subarray(value, value + length)));
 });
-EM_JS(void, sv_set_caption, (const char* form, const char* caption), {
-    skyvanePage.setCaption(UTF8ToString(form), UTF8ToString(caption));
+EM_JS(void, sv_set_caption, (const char* form, const char* caption, size_t length), {
+    skyvanePage.setCaption(UTF8ToString(form), new TextDecoder().decode(HEAPU8.subarray(caption, caption + length)));
 });
 EM_JS(void, sv_set_focus, (const char* form, const char* element), {
     skyvanePage.setFocus(UTF8ToString(form), UTF8ToString(element));
 });
-EM_JS(void, sv_box_open, (const char* text, const char* title), {
-    skyvanePage.openBox(UTF8ToString(text), UTF8ToString(title));
+EM_JS(void, sv_box_open, (const char* text, size_t textLength, const char* title, size_t titleLength), {
+    skyvanePage.openBox(new TextDecoder().decode(HEAPU8.subarray(text, text + textLength)),
+                        new TextDecoder().decode(HEAPU8.subarray(title, title + titleLength)));
 });
 EM_JS(void, sv_box_close, (), {
     skyvanePage.closeBox();
@@ -45,6 +47,9 @@ EM_JS(char*, sv_next_event, (), {
 });
 EM_JS(double, sv_now, (), {
     return performance.now();
+});
+EM_JS(int, sv_hidden, (), {
+    return skyvanePage.hidden() ? 1 : 0;
 });
 EM_JS(void, sv_sound, (const char* name, int flags), {
     skyvanePage.sound.play(UTF8ToString(name), flags);
@@ -77,7 +82,7 @@ EM_JS(void, sv_trace, (const char* line), {
     skyvanePage.trace.push(UTF8ToString(line));
 });
 EM_JS(void, sv_record, (const char* line), {
-    skyvanePage.recording.push(UTF8ToString(line));
+    skyvanePage.record(UTF8ToString(line));
 });
 EM_JS(void, sv_show_summary, (const char* line), {
     skyvanePage.showSummary(UTF8ToString(line));

@@ -15,15 +15,17 @@ void sv_open_window(const char* form,
 void sv_close_window(const char* form);
 void sv_show_window(const char* form, int visible);
 // property: left, top (pixels), visible (1 or 0), picture (a URL, or empty), caption, text,
-// fore, back, fill (CSS colours).
-void sv_set(const char* form, const char* element, const char* property, const char* value);
-void sv_set_caption(const char* form, const char* caption);
+// fore, back, fill (CSS colours). Texts go with their length: a name may hold a NUL.
+void sv_set(const char* form, const char* element, const char* property, const char* value,
+            size_t length);
+void sv_set_caption(const char* form, const char* caption, size_t length);
 void sv_set_focus(const char* form, const char* element);  // empty element: the window itself
-void sv_box_open(const char* text, const char* title);
+void sv_box_open(const char* text, size_t textLength, const char* title, size_t titleLength);
 void sv_box_close();
 // The oldest event the page has queued, in memory the caller frees; null when there is none.
 char* sv_next_event();
-double sv_now();  // performance.now(), in milliseconds
+double sv_now();    // performance.now(), in milliseconds
+int sv_hidden();    // the page is hidden (another tab, a minimised window)
 void sv_sound(const char* name, int flags);
 void sv_ended();
 // What the page was asked for: a replay's bytes as the file holds them (null for none, freed by

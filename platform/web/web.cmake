@@ -64,4 +64,20 @@ add_custom_command(OUTPUT ${SKYVANE_SITE}/fonts/ipagp.woff2 ${SKYVANE_SITE}/font
   COMMAND bash ${PROJECT_SOURCE_DIR}/tools/web_fonts.sh ${PROJECT_SOURCE_DIR} ${SKYVANE_SITE}/fonts
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_fonts.sh ${SKYVANE_TEXT_SOURCES} ${SKYVANE_PAGE})
 list(APPEND site_files ${SKYVANE_SITE}/fonts/ipagp.woff2)
-add_custom_target(site ALL DEPENDS ${site_files})
+# The icons an installed page shows, from the game's own, each pixel a square.
+foreach(size 192 512)
+  add_custom_command(OUTPUT ${SKYVANE_SITE}/icons/skyvane-${size}.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${SKYVANE_SITE}/icons
+    COMMAND ${SKYVANE_CONVERT} ${PROJECT_SOURCE_DIR}/assets/pictures/side-left.xpm -background black
+      -flatten -filter point -resize ${size}x${size} ${SKYVANE_SITE}/icons/skyvane-${size}.png
+    DEPENDS ${PROJECT_SOURCE_DIR}/assets/pictures/side-left.xpm)
+  list(APPEND site_files ${SKYVANE_SITE}/icons/skyvane-${size}.png)
+endforeach()
+# The service worker that keeps this build for playing offline, named after all of its files.
+find_program(SKYVANE_NODE NAMES node nodejs REQUIRED)
+add_custom_command(OUTPUT ${SKYVANE_SITE}/sw.js
+  COMMAND ${SKYVANE_NODE} ${PROJECT_SOURCE_DIR}/platform/web/make_sw.js ${SKYVANE_SITE}
+    ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR}/platform/web/sw.js.in
+  DEPENDS ${site_files} skyvane ${PROJECT_SOURCE_DIR}/platform/web/make_sw.js
+    ${PROJECT_SOURCE_DIR}/platform/web/sw.js.in)
+add_custom_target(site ALL DEPENDS ${site_files} ${SKYVANE_SITE}/sw.js)

@@ -242,7 +242,7 @@ class PageWindow : public FormObserver {
 
     void elementChanged(Element& e, Property p) override {
         auto set = [&](const char* property, const std::string& value) {
-            sv_set(name_.c_str(), e.name().c_str(), property, value.c_str());
+            sv_set(name_.c_str(), e.name().c_str(), property, value.data(), value.size());
         };
         switch (p) {
             case Property::Left:
@@ -282,7 +282,8 @@ class PageWindow : public FormObserver {
         }
     }
     void formChanged(Form&, Property p) override {
-        if (p == Property::Caption) sv_set_caption(name_.c_str(), form_.caption().c_str());
+        if (p == Property::Caption)
+            sv_set_caption(name_.c_str(), form_.caption().data(), form_.caption().size());
         if (p == Property::Focus) applyFocus();
     }
     void applyFocus() {
@@ -290,7 +291,7 @@ class PageWindow : public FormObserver {
     }
     // After an edit the desktop refused, the page shows the model's text again.
     void showText(const TextBox& box) {
-        sv_set(name_.c_str(), box.name().c_str(), "text", box.text().c_str());
+        sv_set(name_.c_str(), box.name().c_str(), "text", box.text().data(), box.text().size());
     }
 
   private:
@@ -331,7 +332,7 @@ void WebDesktop::present(Form& form, bool visible) {
 
 void WebDesktop::runMessageBox(const std::string& text, int style, const std::string& title) {
     (void)style;  // the game only asks for the information box with one OK button
-    sv_box_open(text.c_str(), title.c_str());
+    sv_box_open(text.data(), text.size(), title.data(), title.size());
     boxOpen_ = true;
     // The page goes on, the grid too, until the box is closed: by the player, by a replay, or
     // by the end of the program.
@@ -358,6 +359,13 @@ void WebDesktop::run() {
 
 void WebDesktop::step() {
     takeEvents();
+    // A hidden page holds the game, sound or no sound: no period runs until it shows again, and
+    // the periods it was away are then passed over as a stall (a replay goes on from where it
+    // stood).
+    if (sv_hidden()) {
+        emscripten_sleep(50);
+        return;
+    }
     // A replay watched fast runs several periods between two turns of the page; a few dozen at
     // most, so that the page is drawn and answers in between.
     for (int n = 0; n < 64 && !ended(); ++n) {

@@ -13,4 +13,4 @@ command -v chromium >/dev/null || { echo "skipped: chromium is not installed"; e
 # the tests read what Web Audio was asked to do, not what a device played.
 export PULSE_SERVER=unix:/nonexistent/skyvane-web-tests
 SKYVANE_SITE="$root/build-web/site" SKYVANE_NATIVE="$1" SKYVANE_SCRIPTED_REPLAYS="$2" \
-    SKYVANE_CHROMIUM="$(command -v chromium)" node --test "$here/web_test.js"
+    SKYVANE_CHROMIUM="$(command -v chromium)" node --test "$here"/*_test.js

@@ -1,112 +1,25 @@
 // SPDX-FileCopyrightText: 2026 the Skyvane developers
 // SPDX-License-Identifier: MIT
 
-// The game in a real browser: Debian's Chromium, headless, driven by puppeteer-core, on the page
-// that build-web/site holds, served by platform/web/serve.js. The native program is the judge:
-// every recorded run ends in the browser where it ends headless, with the same trace; a run
-// played in the browser and recorded by the page replays headless to the same trace; the
-// screens are probed at the points the Qt tests probe; the key rules, the boxes, the ways out
-// and the Web Audio calls are those of the native game.
-//
-// Environment: SKYVANE_SITE (build-web/site), SKYVANE_NATIVE (build/skyvane),
-// SKYVANE_SCRIPTED_REPLAYS (build/fuzz/scripted-replays), SKYVANE_CHROMIUM (/usr/bin/chromium).
+// The game in a real browser, judged by the native program: every recorded run ends in the browser
+// where it ends headless, with the same trace; a run played in the browser and recorded by the
+// page replays headless to the same trace; the screens are probed at the points the Qt tests
+// probe; the key rules, the boxes, the ways out and the Web Audio calls are those of the native
+// game; a storm of real keys leaves every key paired.
 
 'use strict';
-const { test, before, after } = require('node:test');
+const { test } = require('node:test');
 const assert = require('node:assert/strict');
-const { spawn, execFileSync } = require('node:child_process');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
-
-const root = path.resolve(__dirname, '../..');
-const site = process.env.SKYVANE_SITE || path.join(root, 'build-web/site');
-const native = process.env.SKYVANE_NATIVE || path.join(root, 'build/skyvane');
-const scripted = process.env.SKYVANE_SCRIPTED_REPLAYS || path.join(root, 'build/fuzz/scripted-replays');
-const chromium = process.env.SKYVANE_CHROMIUM || '/usr/bin/chromium';
-const work = fs.mkdtempSync(path.join(os.tmpdir(), 'skyvane-web-'));
-
-let server;
-let base;
-let browser;
-
-before(async () => {
-    server = spawn(process.execPath, [path.join(root, 'platform/web/serve.js'), site, '0']);
-    base = await new Promise((resolve, reject) => {
-        server.stdout.on('data', (d) => {
-            const m = /localhost:(\d+)/.exec(String(d));
-            if (m) resolve(`http://localhost:${m[1]}/`);
-        });
-        server.on('exit', () => reject(new Error('the server did not start')));
-    });
-    browser = await puppeteer.launch({
-        executablePath: chromium,
-        headless: true,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-            '--disable-component-update', '--disable-sync', '--no-first-run',
-            '--autoplay-policy=no-user-gesture-required', '--font-render-hinting=none'],
-    });
-});
-
-after(async () => {
-    if (browser) await browser.close();
-    if (server) server.kill();
-    fs.rmSync(work, { recursive: true, force: true });
-});
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-
-// A page of the game; with a replay's text, it watches that run.
-async function open(query = '', replayText = null) {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1024, height: 700 });
-    const errors = [];
-    page.on('pageerror', (e) => errors.push(e.message));
-    page.errors = errors;
-    if (replayText !== null) {
-        await page.evaluateOnNewDocument((t) => sessionStorage.setItem('skyvane-replay', t), replayText);
-        query = `?replay=local${query ? '&' + query : ''}`;
-    } else if (query) {
-        query = '?' + query;
-    }
-    await page.goto(base + query, { waitUntil: 'load' });
-    await page.waitForFunction(() => skyvanePage.state !== 'loading' || skyvanePage.error);
-    return page;
-}
-
-const shown = (form) => `[data-form=${form}]:not([hidden])`;
-async function join(page, name) {
-    await page.waitForSelector(shown('Form2'));
-    if (name !== null) {
-        await page.click(`${shown('Form2')} input`);
-        await page.keyboard.type(name);
-    }
-    await page.click(`${shown('Form2')} [data-name=Command1]`);
-    await page.waitForSelector(shown('Form1'));
-}
-
-// The native game's headless replay of a text: its summary and its trace.
-function headless(text) {
-    const file = path.join(work, `run-${process.hrtime.bigint()}.replay`);
-    const trace = file + '.trace';
-    fs.writeFileSync(file, text);
-    const summary = execFileSync(native, ['--replay', file, '--headless', '--trace', trace], {
-        encoding: 'utf8',
-        stdio: ['ignore', 'pipe', 'ignore'],
-    }).trim();
-    return { summary, trace: fs.readFileSync(trace, 'utf8').split('\n').filter((l) => l) };
-}
-
-function firstDifference(a, b) {
-    for (let i = 0; i < Math.max(a.length, b.length); i++)
-        if (a[i] !== b[i]) return `line ${i + 1}: '${a[i]}' against '${b[i]}'`;
-    return 'none';
-}
+const h = require('./harness');
+const { sleep, shown } = h;
+const open = h.open, join = h.join, headless = h.headless, firstDifference = h.firstDifference;
+const root = h.root;
 
 test('every recorded run ends in the browser where it ends headless, with the same trace', async () => {
     const files = [];
-    for (const dir of [path.join(root, 'tests/replays'), scripted])
+    for (const dir of [path.join(root, 'tests/replays'), h.scripted])
         for (const f of fs.readdirSync(dir)) if (f.endsWith('.replay')) files.push(path.join(dir, f));
     assert.ok(files.length >= 10, `only ${files.length} replays`);
     for (const file of files) {
@@ -124,7 +37,7 @@ test('every recorded run ends in the browser where it ends headless, with the sa
             `${name}: ${firstDifference(got.trace, expected.trace)}`);
         assert.deepEqual(got.trace, expected.trace, name);
         assert.deepEqual(page.errors, [], name);
-        await page.close();
+        await page.closeAll();
     }
 });
 
@@ -155,16 +68,12 @@ test('a run played in the browser, as the page recorded it, replays headless to 
     assert.equal(again.trace.length, run.trace.length, firstDifference(again.trace, run.trace));
     assert.deepEqual(again.trace, run.trace);
     assert.match(again.summary, /^phase=ended /);
-    await page.close();
+    await page.closeAll();
 });
 
-test('the screens at the points the Qt desktop is probed at', async () => {
-    const page = await open();
-    await join(page, 'Ace');
+// The client area's pixels as the screen shows them, scaled back by the page's zoom.
+async function clientPixels(page) {
     const client = await page.$(`${shown('Form1')} .sv-client`);
-    const box = await client.boundingBox();
-    assert.equal(Math.round(box.width), 615);
-    assert.equal(Math.round(box.height), 400);
     const png = await client.screenshot({ encoding: 'base64' });
     const pixels = await page.evaluate(async (data) => {
         const img = new Image();
@@ -175,15 +84,26 @@ test('the screens at the points the Qt desktop is probed at', async () => {
         c.height = img.height;
         const ctx = c.getContext('2d');
         ctx.drawImage(img, 0, 0);
-        return { width: img.width, data: Array.from(ctx.getImageData(0, 0, img.width, img.height).data) };
+        return { width: img.width, height: img.height, data: Array.from(ctx.getImageData(0, 0, img.width, img.height).data) };
     }, png);
-    const at = (x, y) => pixels.data.slice((y * pixels.width + x) * 4, (y * pixels.width + x) * 4 + 3);
+    pixels.at = (x, y) => pixels.data.slice((y * pixels.width + x) * 4, (y * pixels.width + x) * 4 + 3);
+    return pixels;
+}
+
+test('the screens at the points the Qt desktop is probed at, and sharp at twice the size', async () => {
+    // A window just the mission's size: the page shows it at its own size.
+    const page = await open('', null, { width: 617, height: 451 });
+    await join(page, 'Ace');
+    assert.equal(await page.evaluate(() => skyvanePage.zoom), 1);
+    const pixels = await clientPixels(page);
+    assert.equal(pixels.width, 615);
+    assert.equal(pixels.height, 400);
     const probes = fs.readFileSync(path.join(root, 'tests/mission_probes.txt'), 'utf8')
         .split('\n').filter((l) => l && !l.startsWith('#'));
     assert.ok(probes.length >= 16);
     for (const line of probes) {
         const [x, y, r, g, b, ...what] = line.split(' ');
-        assert.deepEqual(at(+x, +y), [+r, +g, +b], what.join(' '));
+        assert.deepEqual(pixels.at(+x, +y), [+r, +g, +b], what.join(' '));
     }
     // The elements sit where the layout puts them: the altitude readout, the map, GO.
     const place = await page.evaluate(() => {
@@ -196,7 +116,19 @@ test('the screens at the points the Qt desktop is probed at', async () => {
     });
     assert.deepEqual(place.Label8, [96, 8, 73, 25]);
     assert.deepEqual(place.Frame1, [320, 136, 290, 193]);
-    await page.close();
+
+    // At twice the size each pixel of a picture is a square of four: the helicopter on the base,
+    // where the probes say the pictures are, is as sharp as at its own size.
+    await page.setViewport({ width: 1234, height: 902 });
+    await page.waitForFunction(() => skyvanePage.zoom === 2);
+    const twice = await clientPixels(page);
+    assert.equal(twice.width, 1230);
+    for (const line of probes) {
+        const [x, y, r, g, b, ...what] = line.split(' ');
+        for (const [dx, dy] of [[0, 0], [1, 0], [0, 1], [1, 1]])
+            assert.deepEqual(twice.at(2 * x + dx, 2 * y + dy), [+r, +g, +b], `${what.join(' ')}, twice the size`);
+    }
+    await page.closeAll();
 });
 
 test('names are shown as typed, in the caption and the farewell', async () => {
@@ -210,7 +142,7 @@ test('names are shown as typed, in the caption and the farewell', async () => {
         await page.waitForSelector('#sv-modal');
         const text = await page.$eval('#sv-modal .sv-text', (e) => e.textContent);
         assert.ok(text.includes(`「${name}」`), text);
-        await page.close();
+        await page.closeAll();
     }
 });
 
@@ -227,20 +159,19 @@ test('with no key after GO the helicopter crashes when and where the native game
         const boom = trace.findIndex((l) => /sound BAKU.wav 1$/.test(l));
         return trace.slice(go, boom).filter((l) => / Form1 Timer5_Timer$/.test(l)).length;
     };
-    const trace = await page.evaluate(() => skyvanePage.trace);
+    // The page's run, its trace and its readouts at one moment.
     const readouts = await page.evaluate(() => ({
         fuel: document.querySelector('[data-form=Form1] [data-name=Label16]').textContent,
         altitude: document.querySelector('[data-form=Form1] [data-name=Label8]').textContent,
-        file: ['skyvane-replay 1', ...skyvanePage.recording].join('\n') + '\n',
     }));
-    // The native game, given what the page took (a busy machine's stalls included) up to the
-    // explosion, crashes at the same tick with the same readouts.
-    const boomAt = trace.find((l) => /sound BAKU.wav 1$/.test(l)).split(' ')[0];
-    const expected = headless(`${readouts.file}${boomAt} wait\n`);
+    const { file, trace } = await h.snapshot(page);
+    // The native game, given what the page took (a busy machine's stalls included), crashes at
+    // the same tick with the same readouts.
+    const expected = headless(file);
     assert.equal(ticks(trace), ticks(expected.trace));
     assert.ok(ticks(trace) > 10, `${ticks(trace)} periods`);
     assert.match(expected.summary, new RegExp(`^phase=crashed rescued=0 fuel=${readouts.fuel} altitude=${readouts.altitude} `));
-    await page.close();
+    await page.closeAll();
 });
 
 test('keys: one press a hold, the game repeats, the browser does not; a lost page lets go', async () => {
@@ -264,7 +195,7 @@ test('keys: one press a hold, the game repeats, the browser does not; a lost pag
     assert.ok(rec.some((l) => / lostkeys$/.test(l)));
     const lost = Number(rec.find((l) => / lostkeys$/.test(l)).split(' ')[0]);
     assert.ok(trace.some((l) => l.startsWith(`${lost} `) && / Form_KeyUp 16$/.test(l)), 'Shift let go');
-    await page.close();
+    await page.closeAll();
 });
 
 test('behind a message box every click and key is refused; its OK closes it', async () => {
@@ -283,7 +214,7 @@ test('behind a message box every click and key is refused; its OK closes it', as
     await page.click('#sv-modal .sv-ok');
     await page.waitForFunction(() => skyvanePage.state === 'ended');
     assert.match(await page.$eval('#status', (e) => e.textContent), /The game has ended/);
-    await page.close();
+    await page.closeAll();
 });
 
 test('the ways out: the title close box, going home, the closing screen', async () => {
@@ -291,7 +222,7 @@ test('the ways out: the title close box, going home, the closing screen', async 
     await page.waitForSelector(shown('Form2'));
     await page.click(`${shown('Form2')} .sv-close`);
     await page.waitForFunction(() => skyvanePage.state === 'ended');
-    await page.close();
+    await page.closeAll();
 
     page = await open();
     await page.waitForSelector(shown('Form2'));
@@ -299,7 +230,7 @@ test('the ways out: the title close box, going home, the closing screen', async 
     await page.waitForSelector('#sv-modal');
     await page.keyboard.press('Space');
     await page.waitForFunction(() => skyvanePage.state === 'ended');
-    await page.close();
+    await page.closeAll();
 });
 
 test('Web Audio: the rotor loops, the explosion plays once, a stop is a stop, a file that cannot play is the chime', async () => {
@@ -313,53 +244,13 @@ test('Web Audio: the rotor loops, the explosion plays once, a stop is a stop, a 
         assert.equal(played[0], rotor, played.join(', '));
         assert.ok(played.includes('stop'), played.join(', '));
         assert.equal(played[played.length - 1], query ? 'chime for BAKU.wav' : 'once BAKU.wav', played.join(', '));
-        await page.close();
+        await page.closeAll();
     }
 });
 
-// The keys of a recording pair: no second down without its up, no up without its down, no repeat
-// of a key that is up or was not pressed last; with `released`, nothing held at the end.
-function keyFaults(lines, released) {
-    const held = new Set();
-    let last = null;
-    const faults = [];
-    for (const line of lines) {
-        const [, verb, , key] = line.split(' ');
-        if (verb === 'down') {
-            if (held.has(key)) faults.push(`a second down without its up: ${line}`);
-            held.add(key);
-            last = key;
-        } else if (verb === 'up') {
-            if (!held.has(key)) faults.push(`an up whose down the game never took: ${line}`);
-            held.delete(key);
-            if (key === last) last = null;
-        } else if (verb === 'repeat') {
-            if (!held.has(key)) faults.push(`a repeat after its up: ${line}`);
-            else if (key !== last) faults.push(`a repeat of a key not pressed last: ${line}`);
-        } else if (verb === 'lostkeys') {
-            held.clear();
-            last = null;
-        }
-    }
-    if (released) for (const key of held) faults.push(`key ${key} still down once every key was let go`);
-    return faults;
-}
-
-// A small generator of the test's own, so that a seed draws the same storm again.
-function random(seed) {
-    let a = seed >>> 0;
-    return () => {
-        a = (a + 0x6d2b79f5) >>> 0;
-        let t = a;
-        t = Math.imul(t ^ (t >>> 15), t | 1);
-        t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-        return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-    };
-}
-
 test('a storm of real keys, through the name box, the buttons and the boxes, leaves every key paired', async () => {
-    const seed = Number(process.env.SKYVANE_SEED || Math.floor(Math.random() * 2 ** 31));
-    const rnd = random(seed);
+    const seed = h.seed();
+    const rnd = h.random(seed);
     const pick = (list) => list[Math.floor(rnd() * list.length)];
     const keys = ['Shift', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Space', 'Tab', 'KeyA', 'KeyK'];
     const targets = ['input', '[data-name=Command1]', '[data-name=Command2]', '[data-name=Command3]', '.sv-client',
@@ -406,8 +297,8 @@ test('a storm of real keys, through the name box, the buttons and the boxes, lea
             }, { timeout: 10000 }, true).catch(() => {});
         }
         const recording = await page.evaluate(() => skyvanePage.recording);
-        assert.deepEqual(keyFaults(recording, playing), [], `storm ${storm}, SKYVANE_SEED=${seed}`);
+        assert.deepEqual(h.keyFaults(recording, playing), [], `storm ${storm}, SKYVANE_SEED=${seed}`);
         assert.deepEqual(page.errors, [], `storm ${storm}, SKYVANE_SEED=${seed}`);
-        await page.close();
+        await page.closeAll();
     }
 });

@@ -2,19 +2,27 @@
 // SPDX-License-Identifier: MIT
 
 // The page side of the web desktop: it builds each window the game loads out of the page's own
-// elements, applies every change the game makes, queues what the player does for the game's
-// loop to take, plays the sounds with Web Audio, and keeps the run for a download.
+// elements, applies every change the game makes, queues what the player does (keys, clicks,
+// touches) for the game's loop to take, fits the windows to the screen, plays the sounds with
+// Web Audio, keeps the run for a download, and keeps itself for playing offline.
 
 'use strict';
 
 const skyvanePage = (() => {
     const params = new URLSearchParams(location.search);
     const desktop = document.getElementById('desktop');
+    // The windows stand on a stage that is zoomed as a whole to fit the desktop.
+    const stage = document.createElement('div');
+    stage.id = 'sv-stage';
+    desktop.appendChild(stage);
+    // The largest file a recorded run writes; the native game refuses any larger by its size.
+    const kMaxReplayBytes = 128 * 1024 * 1024;
     const page = {
         windows: new Map(),
         events: [],
         trace: [],
         recording: [],
+        played: false,
         replayBytes: null,
         replayName: null,
         activeForm: null,
@@ -22,6 +30,7 @@ const skyvanePage = (() => {
         state: 'loading',
         summary: null,
         error: null,
+        zoom: 1,
     };
     let stacking = 1;
     let settingFocus = false;
@@ -43,9 +52,12 @@ const skyvanePage = (() => {
     const queue = (event) => {
         if (page.state === 'playing') page.events.push(event);
     };
+    // A hidden page holds the game (see the web desktop); a test may hide it for a while.
+    page.hiddenForTest = false;
+    page.hidden = () => document.hidden || page.hiddenForTest;
 
-    // A name as the replay files write it: printable ASCII but space and % as they are, every
-    // other byte of its UTF-8 as %XX.
+    // A name as the game takes it: printable ASCII but space and % as they are, every other byte
+    // of its UTF-8 as %XX.
     const encodeText = (text) => {
         let out = '';
         for (const b of new TextEncoder().encode(text)) {
@@ -56,6 +68,10 @@ const skyvanePage = (() => {
     };
     // For display only: a carriage return, alone or before a line feed, breaks the line.
     const display = (text) => text.replace(/\r\n?/g, '\n');
+    // A text box of the page cannot hold a carriage return, a line feed or a NUL, which a name
+    // may: the box shows each control character as its picture (␍, ␀) and gives it back as itself.
+    const toBox = (text) => text.replace(/[\u0000-\u0008\u000a-\u001f]/g, (c) => String.fromCharCode(0x2400 + c.charCodeAt(0)));
+    const fromBox = (text) => text.replace(/[\u2400-\u2408\u240a-\u241f]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0x2400));
 
     const make = (tag, className, parent) => {
         const el = document.createElement(tag);
@@ -112,7 +128,7 @@ const skyvanePage = (() => {
 
     // ---- Windows ----
     page.openWindow = (form, layout) => {
-        const root = make('section', 'sv-window', desktop);
+        const root = make('section', 'sv-window', stage);
         root.hidden = true;
         root.dataset.form = form;
         const bar = make('div', 'sv-caption', root);
@@ -140,7 +156,8 @@ const skyvanePage = (() => {
         client.style.width = layout.width + 'px';
         client.style.height = layout.height + 'px';
         client.style.background = layout.background;
-        const win = { root, title, client, elements: new Map(), placed: false, caption: layout.caption };
+        const win = { root, title, client, elements: new Map(), placed: false, caption: layout.caption,
+            width: layout.width, height: layout.height, focus: null };
         const containers = new Map([['', client]]);
         const n = layout.elements.length;
         const place = (el, s) => {
@@ -195,7 +212,8 @@ const skyvanePage = (() => {
                 el.textContent = display(s.caption);
                 el.tabIndex = -1;
                 fontOf(el, s.font);
-                // The game presses the button: a click, or Return and Space through its keys.
+                // The game presses the button: a click or a tap, or Return and Space through its
+                // keys.
                 el.addEventListener('mousedown', (e) => e.preventDefault());
                 el.addEventListener('click', (e) => {
                     e.preventDefault();
@@ -204,12 +222,21 @@ const skyvanePage = (() => {
             } else if (s.kind === 'textbox') {
                 el = make('input', 'sv-el sv-textbox', parent);
                 el.type = 'text';
-                el.value = s.text;
+                el.value = toBox(s.text);
                 el.tabIndex = -1;
                 el.spellcheck = false;
                 el.autocomplete = 'off';
                 fontOf(el, s.font);
-                el.addEventListener('input', () => queue(`text ${form} ${s.name} =${encodeText(el.value)}`));
+                const edited = () => queue(`text ${form} ${s.name} =${encodeText(fromBox(el.value))}`);
+                el.addEventListener('input', edited);
+                // Pasted text keeps its carriage returns and NULs, which the box would drop.
+                el.addEventListener('paste', (e) => {
+                    const text = e.clipboardData?.getData('text/plain');
+                    if (text === undefined) return;
+                    e.preventDefault();
+                    el.setRangeText(toBox(text), el.selectionStart, el.selectionEnd, 'end');
+                    edited();
+                });
                 el.addEventListener('focus', () => {
                     if (!settingFocus) queue(`focus ${form} ${s.name}`);
                 });
@@ -236,24 +263,22 @@ const skyvanePage = (() => {
         win.root.remove();
         page.windows.delete(form);
         if (page.activeForm === form) page.activeForm = null;
+        fit();
     };
 
     page.showWindow = (form, visible) => {
         const win = page.windows.get(form);
         if (!win) return;
         win.root.hidden = !visible;
-        if (!visible) return;
-        // Centred on the desktop the first time; one larger than it keeps its title bar on it.
-        if (!win.placed) {
-            win.placed = true;
-            const left = Math.max(0, (desktop.clientWidth - win.root.offsetWidth) / 2);
-            const top = Math.max(0, (desktop.clientHeight - win.root.offsetHeight) / 2);
-            win.root.style.left = Math.round(left) + 'px';
-            win.root.style.top = Math.round(top) + 'px';
+        if (!visible) {
+            fit();
+            return;
         }
         win.root.style.zIndex = stacking++;
         page.activeForm = form;
         document.title = display(win.caption) || 'Skyvane';
+        fit();
+        applyFocus(win);
         // For the benchmark: the moment the first window showed, from the page's navigation.
         if (page.firstShownAt === undefined) page.firstShownAt = performance.now();
     };
@@ -267,7 +292,8 @@ const skyvanePage = (() => {
     };
 
     page.set = (form, name, property, value) => {
-        const item = page.windows.get(form)?.elements.get(name);
+        const win = page.windows.get(form);
+        const item = win?.elements.get(name);
         if (!item) return;
         const el = item.el;
         switch (property) {
@@ -281,7 +307,11 @@ const skyvanePage = (() => {
                 el.style.transform = dx || dy ? `translate(${dx}px, ${dy}px)` : '';
                 break;
             }
-            case 'visible': el.hidden = value !== '1'; break;
+            case 'visible':
+                el.hidden = value !== '1';
+                // The focus given to a button while it was hidden shows when it does.
+                if (!el.hidden && win.focus === name) applyFocus(win);
+                break;
             case 'picture':
                 if (value) {
                     item.img.src = value;
@@ -292,32 +322,73 @@ const skyvanePage = (() => {
                 }
                 break;
             case 'caption': el.textContent = display(value); break;
-            case 'text': if (el.value !== value) el.value = value; break;
+            case 'text': if (fromBox(el.value) !== value) el.value = toBox(value); break;
             case 'fore': el.style.color = value; break;
             case 'back': if (item.def.opaque) el.style.background = value; break;
             case 'fill': item.fill = value; drawShape(item); break;
         }
     };
 
+    // The element the game gave the focus to, or the window itself; the page's own focus follows
+    // it whenever the element can take it.
+    const applyFocus = (win) => {
+        if (win.root.hidden || page.boxOpen) return;
+        const target = win.focus ? win.elements.get(win.focus)?.el : win.client;
+        if (!target || target.hidden) return;
+        settingFocus = true;
+        target.focus({ preventScroll: true, focusVisible: true });
+        settingFocus = false;
+    };
     page.setFocus = (form, name) => {
         const win = page.windows.get(form);
         if (!win) return;
-        const target = name ? win.elements.get(name)?.el : win.client;
-        if (!target || win.root.hidden) return;
-        settingFocus = true;
-        target.focus({ preventScroll: true });
-        settingFocus = false;
+        win.focus = name || null;
+        applyFocus(win);
     };
+
+    // ---- Fitting the windows to the screen ----
+    // The windows keep their own sizes in pixels and are zoomed as a whole to fit what the page
+    // leaves them (beside or below the touch controls): the text is laid out again at that size,
+    // so it stays crisp, and the pictures keep sharp pixels.
+    const fit = () => {
+        const shown = [...page.windows.values()].filter((w) => !w.root.hidden);
+        const area = desktop.getBoundingClientRect();
+        // The windows' own sizes, caption and border too, as laid out on the stage.
+        const size = (w) => ({ width: w.root.offsetWidth || w.width + 2, height: w.root.offsetHeight || w.height + 23 });
+        let zoom = 8;
+        for (const w of shown) zoom = Math.min(zoom, area.width / size(w).width, area.height / size(w).height);
+        if (!shown.length || !Number.isFinite(zoom) || zoom <= 0) zoom = 1;
+        page.zoom = zoom;
+        stage.style.zoom = zoom;
+        stage.style.width = area.width / zoom + 'px';
+        stage.style.height = area.height / zoom + 'px';
+        for (const w of shown) {
+            const { width, height } = size(w);
+            w.root.style.left = Math.max(0, (area.width / zoom - width) / 2) + 'px';
+            w.root.style.top = Math.max(0, (area.height / zoom - height) / 2) + 'px';
+        }
+        if (modal) placeBox();
+    };
+    addEventListener('resize', fit);
 
     // ---- Message boxes ----
     let modal = null;
     let focusBeforeBox = null;
     const elide = (line) => (line.length > 400 ? line.slice(0, 180) + '…' + line.slice(-180) : line);
+    const placeBox = () => {
+        const inner = modal.firstChild;
+        inner.style.zoom = page.zoom;
+        inner.style.width = innerWidth / page.zoom + 'px';
+        inner.style.height = innerHeight / page.zoom + 'px';
+        const box = inner.firstChild;
+        box.style.left = Math.max(0, (innerWidth / page.zoom - box.offsetWidth) / 2) + 'px';
+        box.style.top = Math.max(0, (innerHeight / page.zoom - box.offsetHeight) / 2) + 'px';
+    };
     page.openBox = (text, title) => {
         focusBeforeBox = document.activeElement;
         modal = make('div', '', document.body);
         modal.id = 'sv-modal';
-        const box = make('section', 'sv-window sv-box', modal);
+        const box = make('section', 'sv-window sv-box', make('div', 'sv-stage', modal));
         box.setAttribute('role', 'alertdialog');
         const bar = make('div', 'sv-caption', box);
         const t = make('span', 'sv-title', bar);
@@ -337,11 +408,10 @@ const skyvanePage = (() => {
         ok.type = 'button';
         ok.textContent = 'OK';
         ok.addEventListener('click', () => queue('box'));
-        box.style.left = Math.max(0, (innerWidth - box.offsetWidth) / 2) + 'px';
-        box.style.top = Math.max(0, (innerHeight - box.offsetHeight) / 2) + 'px';
         box.style.zIndex = stacking++;
+        placeBox();
         page.boxOpen = true;
-        ok.focus();
+        ok.focus({ focusVisible: true });
     };
     page.closeBox = () => {
         if (modal) modal.remove();
@@ -382,7 +452,46 @@ const skyvanePage = (() => {
     addEventListener('blur', () => queue('lostkeys'));
     document.addEventListener('visibilitychange', () => {
         if (document.hidden) queue('lostkeys');
+        sound.hidden(document.hidden);
     });
+
+    // ---- Touch: the five keys on the screen, once the screen has been touched ----
+    // Each finger holds the key under it, and slides from one arrow to the next as a thumb does;
+    // they reach the game as the keyboard's downs and ups, to the window in front.
+    const touch = document.getElementById('sv-touch');
+    const fingers = new Map();  // touch identifier -> the key code it holds
+    const keyUnder = (t) => document.elementFromPoint(t.clientX, t.clientY)?.closest?.('[data-key]')?.dataset.key || null;
+    const holding = (code) => [...fingers.values()].includes(code);
+    const press = (id, code) => {
+        const was = fingers.get(id) ?? null;
+        if (was === code) return;
+        fingers.delete(id);
+        if (was && !holding(was)) {
+            touch.querySelector(`[data-key=${was}]`)?.classList.remove('held');
+            if (page.activeForm) queue(`kup ${page.activeForm} ${was}`);
+        }
+        if (!code) return;
+        const first = !holding(code);
+        fingers.set(id, code);
+        touch.querySelector(`[data-key=${code}]`)?.classList.add('held');
+        if (first && page.activeForm) queue(`kdown ${page.activeForm} ${code}`);
+    };
+    const onTouch = (e) => {
+        e.preventDefault();
+        for (const t of e.changedTouches)
+            press(t.identifier, e.type === 'touchend' || e.type === 'touchcancel' ? null : keyUnder(t));
+    };
+    for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel'])
+        touch.addEventListener(type, onTouch, { passive: false });
+    const showTouch = () => {
+        if (!touch.hidden) return;
+        touch.hidden = false;
+        document.body.classList.add('sv-touch');
+        fit();
+    };
+    // Once the first touch is over: the windows make room for the controls, and the tap that
+    // brought them has pressed what it was aimed at first.
+    addEventListener('touchend', () => setTimeout(showTouch, 400), { capture: true, passive: true });
 
     // ---- Sound: Web Audio, started by the first gesture, as browsers ask ----
     const soundBase = params.get('sounds') || 'sounds/';
@@ -430,8 +539,15 @@ const skyvanePage = (() => {
             source.start();
             this.source = source;
         },
+        // While the page is hidden the game holds, and so does its sound.
+        hidden(hidden) {
+            if (!this.context) return;
+            (hidden ? this.context.suspend() : this.context.resume()).catch(() => {});
+            this.played.push(hidden ? 'suspend' : 'resume');
+        },
         async unlock() {
-            if (this.context) return;
+            // A browser without Web Audio plays the game silently.
+            if (this.context || typeof AudioContext !== 'function') return;
             this.context = new AudioContext();
             const load = async (url) => {
                 try {
@@ -453,20 +569,39 @@ const skyvanePage = (() => {
         },
     };
     page.sound = sound;
-    for (const gesture of ['pointerdown', 'keydown']) addEventListener(gesture, () => sound.unlock(), true);
+    for (const gesture of ['pointerdown', 'keydown', 'touchend'])
+        addEventListener(gesture, () => sound.unlock(), true);
 
     // ---- The page around the game ----
     const status = document.getElementById('status');
     const download = document.getElementById('download');
+    const notice = document.getElementById('notice');
     page.showSummary = (line) => {
         page.summary = line;
         // Where the trace stood as the run ended, for comparing it with a headless replay's.
         page.traceAtSummary = page.trace.length;
         document.getElementById('summary').textContent = line;
     };
+    // Something the player must know before anything plays: said in the middle of the page.
     page.showError = (text) => {
         page.error = text;
         document.getElementById('error').textContent = text;
+    };
+    const stop = (text, what) => {
+        page.state = 'stopped';
+        page.showError(text);
+        notice.hidden = false;
+        notice.querySelector('.what').textContent = text;
+        notice.querySelector('.todo').textContent = what;
+    };
+    page.record = (line) => {
+        page.recording.push(line);
+        // A run to keep once the game has taken something of the player's (a stall is the
+        // machine's).
+        if (!page.played && !/^\d+ skip /.test(line)) {
+            page.played = true;
+            if (page.replayName === null) download.hidden = false;
+        }
     };
     page.ended = () => {
         page.state = 'ended';
@@ -485,44 +620,161 @@ const skyvanePage = (() => {
         a.click();
         setTimeout(() => URL.revokeObjectURL(a.href), 1000);
     });
+    // As the native game refuses a file by its size.
+    const tooLarge = (bytes) => `is ${Math.floor(bytes / 1048576)} MB, larger than any recorded run (128 MB); not read`;
+
+    // A file chosen to watch waits for the page to load again in the browser's own storage, as
+    // the bytes the file holds (a session's storage takes text, and only a few megabytes).
+    const store = (mode, work) => new Promise((resolve, reject) => {
+        const open = indexedDB.open('skyvane', 1);
+        open.onupgradeneeded = () => open.result.createObjectStore('replays');
+        open.onerror = () => reject(open.error);
+        open.onsuccess = () => {
+            const tx = open.result.transaction('replays', mode);
+            const request = work(tx.objectStore('replays'));
+            tx.oncomplete = () => resolve(request.result);
+            tx.onerror = () => reject(tx.error);
+        };
+    });
     document.getElementById('replay-file').addEventListener('change', async (e) => {
         const file = e.target.files[0];
         if (!file) return;
-        sessionStorage.setItem('skyvane-replay', await file.text());
-        sessionStorage.setItem('skyvane-replay-name', file.name);
-        location.search = '?replay=local';
+        if (file.size > kMaxReplayBytes) {
+            page.showError(`${file.name}: ${tooLarge(file.size)}`);
+            return;
+        }
+        try {
+            const bytes = await file.arrayBuffer();
+            await store('readwrite', (s) => s.put({ name: file.name, bytes }, 'watch'));
+        } catch (err) {
+            page.showError(`${file.name}: cannot keep it to watch: ${err.message}`);
+            return;
+        }
+        const search = new URLSearchParams(location.search);
+        search.set('replay', 'local');
+        location.search = '?' + search.toString();
     });
+
+    // A replay from an address, read as it arrives and refused by its size before it is whole.
+    const fetchReplay = async (url) => {
+        let response;
+        try {
+            response = await fetch(url);
+        } catch (e) {
+            throw new Error('cannot fetch the replay: its server did not answer, or it does not let this page read ' +
+                'it (a replay on another site must allow that); download the file and open it with "Watch a run"');
+        }
+        if (!response.ok) throw new Error(`cannot fetch the replay: ${response.status} ${response.statusText}`);
+        const length = Number(response.headers.get('Content-Length'));
+        if (length > kMaxReplayBytes) {
+            response.body?.cancel();
+            throw new Error(tooLarge(length));
+        }
+        const reader = response.body.getReader();
+        const chunks = [];
+        let size = 0;
+        for (;;) {
+            const { done, value } = await reader.read();
+            if (done) break;
+            size += value.length;
+            if (size > kMaxReplayBytes) {
+                reader.cancel();
+                throw new Error('is larger than any recorded run (128 MB); not read further');
+            }
+            chunks.push(value);
+        }
+        const bytes = new Uint8Array(size);
+        let at = 0;
+        for (const c of chunks) {
+            bytes.set(c, at);
+            at += c.length;
+        }
+        return bytes;
+    };
+
+    // ---- Kept for playing offline ----
+    // The service worker keeps every file of this build; a new build is taken as the page
+    // starts, before anything is played (once a run is under way, the page says so and takes it
+    // the next time).
+    page.registerOffline = async () => {
+        if (!('serviceWorker' in navigator) || !location.protocol.startsWith('http')) return;
+        try {
+            const registration = await navigator.serviceWorker.register('sw.js');
+            const take = (worker) => {
+                if (!worker || !navigator.serviceWorker.controller) return;
+                if (!page.played && page.replayName === null) {
+                    navigator.serviceWorker.addEventListener('controllerchange', () => location.reload(), { once: true });
+                    worker.postMessage('take over');
+                } else {
+                    status.textContent = 'A new version of the game is ready: it plays when the page is loaded again.';
+                }
+            };
+            const whenInstalled = (worker) => {
+                if (!worker) return;
+                if (worker.state === 'installed') take(worker);
+                else worker.addEventListener('statechange', () => worker.state === 'installed' && take(worker));
+            };
+            whenInstalled(registration.waiting || registration.installing);
+            registration.addEventListener('updatefound', () => whenInstalled(registration.installing));
+            page.offlineReady = registration.active !== null;
+            navigator.serviceWorker.ready.then(() => { page.offlineReady = true; });
+        } catch (e) {
+            // No offline play (a private window, say); the game plays as ever.
+        }
+    };
 
     page.start = async () => {
         const replay = params.get('replay');
         if (replay === 'local') {
-            const text = sessionStorage.getItem('skyvane-replay');
-            if (text !== null) page.replayBytes = new TextEncoder().encode(text);
-            page.replayName = sessionStorage.getItem('skyvane-replay-name') || 'the replay';
-        } else if (replay) {
+            page.replayName = 'the run chosen';
             try {
-                const response = await fetch(replay);
-                if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-                page.replayBytes = new Uint8Array(await response.arrayBuffer());
-                page.replayName = replay;
+                const kept = await store('readwrite', (s) => s.get('watch'));
+                await store('readwrite', (s) => s.delete('watch'));
+                if (kept) {
+                    page.replayBytes = new Uint8Array(kept.bytes);
+                    page.replayName = kept.name;
+                }
+            } catch (e) { /* nothing kept */ }
+            if (!page.replayBytes) {
+                stop('There is no run to watch here: the file chosen is not kept once it has been watched.',
+                    'Choose a replay file with "Watch a run", or leave out ?replay=local to play.');
+                return;
+            }
+        } else if (replay) {
+            page.replayName = replay;
+            try {
+                page.replayBytes = await fetchReplay(replay);
             } catch (e) {
-                page.showError(`${replay}: cannot fetch the replay: ${e.message}`);
+                stop(`${replay}: ${e.message}`, 'Check the address, or play without one.');
                 return;
             }
         }
-        const watching = page.replayBytes !== null;
         // The faces first, so that nothing is drawn in a fallback font and then again.
         await Promise.all(['IPAPGothic', 'IPAGothic', 'IPAMincho'].map(
             (f) => document.fonts.load(`12px "Skyvane ${f}"`))).catch(() => {});
+        const watching = page.replayBytes !== null;
         status.textContent = watching ? 'Watching a recorded run' : 'Skyvane';
-        download.hidden = watching;
         page.state = 'playing';
         Module.callMain([]);
     };
+
+    // Opened from the disk, the page can load neither the game nor its pictures.
+    if (location.protocol === 'file:') {
+        stop('This page must be served by a web server: a browser does not run a page\'s game from the disk.',
+            'Run ./play.sh --web and open http://localhost:8000/, or put build-web/site on any web server.');
+    } else {
+        page.registerOffline();
+        const orientation = matchMedia('(orientation: portrait) and (pointer: coarse)');
+        const turn = () => document.body.classList.toggle('sv-portrait', orientation.matches);
+        orientation.addEventListener('change', turn);
+        turn();
+    }
     return page;
 })();
 
 var Module = {
     noInitialRun: true,
-    onRuntimeInitialized: () => skyvanePage.start(),
+    onRuntimeInitialized: () => {
+        if (skyvanePage.state === 'loading') skyvanePage.start();
+    },
 };
