@@ -641,6 +641,21 @@ TEST_F(QtGame, ReturnOnTheJoinButtonAfterTheNameBoxJoinsAtOnce) {
     EXPECT_TRUE(game.mission.visible());
 }
 
+// A key that goes down on a button and up in the name box, the focus moved by Tab between the
+// two, goes up in the game too: the box once kept the key-up, and the game held the key for ever.
+TEST_F(QtGame, AKeyLetGoInTheNameBoxGoesUpInTheGame) {
+    QApplication::setActiveWindow(&window(game.title));
+    window(game.title).widgetFor(game.title.Command1)->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(game.title.focus(), &game.title.Command1);
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Shift);
+    ASSERT_TRUE(desktop.keyHeld(vk::Shift));
+    for (int i = 0; i < 4 && game.title.focus() != &game.title.Text1; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(game.title.focus(), &game.title.Text1);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Shift);
+    EXPECT_FALSE(desktop.keyHeld(vk::Shift));
+}
+
 // Another window takes the keyboard: the held keys are let go, their key-up handlers run, and
 // the lift stays off when the window has the keyboard back.
 TEST_F(QtGame, AWindowThatLosesTheKeyboardLetsGoOfItsKeys) {

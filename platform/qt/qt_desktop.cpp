@@ -436,10 +436,15 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
-    // Typing a name: the keys are the box's own, and those it passes on to its window too.
-    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QLineEdit*>(QApplication::focusWidget()))
-        return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // Typing a name: the keys are the box's own, and those it passes on to its window too. But a
+    // key that went down before the box took the focus still goes up in the game, or it would
+    // stay held and repeat for ever.
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+        if (type == QEvent::KeyRelease && !key->isAutoRepeat())
+            releaseKey(*window->form(), virtualKey(*key));
+        return false;
+    }
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
     // The window system's own repeats never reach the game (X repeats no Shift, and repeats a
     // key held before another one): the desktop makes the repeats, as the classic keyboard

@@ -24,8 +24,8 @@ void sv_box_open(const char* text, size_t textLength, const char* title, size_t 
 void sv_box_close();
 // The oldest event the page has queued, in memory the caller frees; null when there is none.
 char* sv_next_event();
-double sv_now();    // performance.now(), in milliseconds
-int sv_hidden();    // the page is hidden (another tab, a minimised window)
+double sv_now();  // performance.now(), in milliseconds
+int sv_hidden();  // the page is hidden (another tab, a minimised window)
 void sv_sound(const char* name, int flags);
 void sv_ended();
 // What the page was asked for: a replay's bytes as the file holds them (null for none, freed by
