@@ -51,10 +51,13 @@ constexpr int kRefused = 2;  // the command line, or a file the game cannot read
 
 constexpr const char* kUsage =
     "usage: skyvane [--record FILE | --replay FILE [--headless | --speed N]] [--trace FILE]\n"
+    "               [--language L]\n"
     "  --record FILE   play, and keep the run in FILE\n"
     "  --replay FILE   watch a recorded run; with --headless, play it without windows\n"
     "                  and print where it ended\n"
     "  --speed N       watch it N times as fast (0.125 to 64; 2, 4, 0.5 or 1/2, ...)\n"
+    "  --language L    the game's texts in L: ja (the game's own, the default) or en;\n"
+    "                  a replay plays in the language it was recorded in unless L is given\n"
     "  --trace FILE    write every handler call, property change and sound call to FILE\n"
     "  --version       print the version\n"
     "  -h, --help      print this help\n"
@@ -67,7 +70,14 @@ struct Options {
     bool headless = false;
     double speed = 1;
     bool speedGiven = false;
+    std::optional<std::string> language;
 };
+
+std::string languageList() {
+    std::string list;
+    for (const auto& l : skyvane::Catalog::languages()) list += (list.empty() ? "" : ", ") + l;
+    return list;
+}
 
 // Qt's own options, which QApplication takes out of the command line; those with a value take
 // the next argument too.
@@ -157,6 +167,12 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
                 o.speed = *v;
                 o.speedGiven = true;
             }
+        } else if (name == "--language") {
+            std::string language;
+            status = value(language, "a language");
+            if (!status && !skyvane::Catalog::of(language))
+                return refuse("no language '" + language + "'; the game speaks " + languageList());
+            o.language = language;
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--help" || a == "-h") {
@@ -260,7 +276,8 @@ class Outputs {
                              static_cast<unsigned long long>(recorder ? recorder->lastPeriod() : 0),
                              why.c_str());
             };
-            recorder = std::make_unique<skyvane::replay::Writer>(std::move(record));
+            recorder = std::make_unique<skyvane::replay::Writer>(
+                std::move(record), options_.language.value_or(skyvane::replay::kSourceLanguage));
         }
         if (trace) {
             trace->onFailure = [this](const std::string& why) {
@@ -310,6 +327,7 @@ class Outputs {
 int playHeadless(const Options& options) {
     auto file = skyvane::readReplay(options.replay);
     if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
+    if (options.language) file.inputs.setLanguage(*options.language);
     Outputs outputs(options);
     if (!outputs.open()) return kRefused;
     skyvane::NullSound silence;
@@ -358,6 +376,7 @@ int main(int argc, char** argv) {
     if (!options.replay.empty()) {
         auto file = skyvane::readReplay(options.replay);
         if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
+        if (options.language) file.inputs.setLanguage(*options.language);
         replay = std::move(file.inputs);
     }
 
@@ -390,8 +409,10 @@ int main(int argc, char** argv) {
     const bool watching = replay.has_value();
     std::optional<skyvane::Run> run;
     run.emplace(desktop, sound,
-                skyvane::RunOptions{
-                    .replay = std::move(replay), .record = outputs.recorder.get(), .trace = trace});
+                skyvane::RunOptions{.replay = std::move(replay),
+                                    .record = outputs.recorder.get(),
+                                    .trace = trace,
+                                    .language = options.language});
     // The title screen is silent: the sound starts when the mission screen first shows.
     desktop.onShow = [&](skyvane::Form& form) {
         if (&form == &run->game().mission) sound.start();

@@ -37,6 +37,7 @@ int main() {
 
     // The replay's bytes as the file holds them, through the native game's own reader.
     std::optional<replay::Recording> watch;
+    PageRecording recording;
     std::size_t size = 0;
     if (char* bytes = sv_replay_bytes(&size)) {
         auto file = readReplayBytes(std::string_view(bytes, size));
@@ -50,11 +51,23 @@ int main() {
         watch = std::move(file.inputs);
     }
     const bool watching = watch.has_value();
-    PageRecording recording;
-    Run run(desktop, sound,
-            {.replay = std::move(watch),
-             .record = watching ? nullptr : &recording,
-             .trace = trace.get()});
+    RunOptions options{.replay = std::move(watch),
+                       .record = watching ? nullptr : &recording,
+                       .trace = trace.get(),
+                       .language = sv_language()};
+    const Catalog* texts = catalogFor(options);
+    std::string spoken, said;
+    for (const auto& l : Catalog::languages()) {
+        spoken += (spoken.empty() ? "" : " ") + l;
+        said += (said.empty() ? "" : ", ") + l;
+    }
+    if (!texts) {
+        // As the native game says it.
+        sv_show_error(("no language '" + *options.language + "'; the game speaks " + said).c_str());
+        return 2;
+    }
+    sv_languages(spoken.c_str(), texts->language().c_str());
+    Run run(desktop, sound, std::move(options));
     desktop.setForms(run.game().forms());
     if (watching) {
         desktop.setSpeed(sv_speed());

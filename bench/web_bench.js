@@ -4,7 +4,7 @@
 // Figures of the page (./play.sh --web builds it), in Debian's headless Chromium on localhost:
 // what it transfers, gzip-compressed; the time from navigation to the title screen (median of
 // 10); the main thread's CPU over 20 s in flight with Shift held, against a bare page that
-// changes one label 64 times a second, in the same run; and the pacing of the timer grid at the
+// changes one label 64 times a second and against the floor of the game's job, in the same run; and the pacing of the timer grid at the
 // title over 30 s. A benchmark, not a test. Needs tests/web's packages (npm ci there).
 // Usage: node bench/web_bench.js [SITE]
 
@@ -44,6 +44,29 @@ const barePage = `<!DOCTYPE html><body style="background:#000;color:#ff0"><div i
 let n = 0; const start = performance.now();
 function tick() { document.getElementById('l').textContent = ++n;
   setTimeout(tick, Math.max(0, start + (n + 1) * 15.625 - performance.now())); }
+tick();</script></body>`;
+
+// The floor of the game's job, drawn the cheapest way a page can: the panel's readouts and the
+// two views' sprites (the helicopter in the side view and on the map) changed 64 times a second,
+// into two canvases, with no layout at all.
+const floorPage = `<!DOCTYPE html><body style="margin:0;background:#c0c0c0">
+<canvas id="view" width="300" height="300"></canvas><canvas id="panel" width="617" height="136"></canvas>
+<script>
+const view = document.getElementById('view').getContext('2d');
+const panel = document.getElementById('panel').getContext('2d');
+const sprite = new OffscreenCanvas(32, 16); const sc = sprite.getContext('2d');
+sc.fillStyle = '#0000ff'; sc.fillRect(0, 4, 32, 8); sc.fillRect(12, 0, 8, 4);
+let n = 0; const start = performance.now();
+function tick() {
+  ++n;
+  view.fillStyle = '#00c0ff'; view.fillRect(0, 0, 300, 300);
+  view.drawImage(sprite, 100 + (n % 100), 200 - (n % 150));
+  view.drawImage(sprite, 20 + (n % 50) * 5, 20 + (n % 70) * 3);
+  panel.fillStyle = '#c0c0c0'; panel.fillRect(0, 0, 617, 136);
+  panel.fillStyle = '#000'; panel.font = '12px sans-serif';
+  for (let i = 0; i < 8; i++) panel.fillText(String(n * (i + 1) % 10000), 10 + i * 75, 60);
+  setTimeout(tick, Math.max(0, start + (n + 1) * 15.625 - performance.now()));
+}
 tick();</script></body>`;
 
 (async () => {
@@ -94,6 +117,12 @@ tick();</script></body>`;
     const bareCpu = await cpu(bare, 20);
     await bare.close();
 
+    const floor = await browser.newPage();
+    await floor.setContent(floorPage);
+    await sleep(1000);
+    const floorCpu = await cpu(floor, 20);
+    await floor.close();
+
     const paced = await browser.newPage();
     await paced.goto(base + '?trace', { waitUntil: 'load' });
     await paced.waitForSelector('[data-form=Form2]:not([hidden])');
@@ -110,5 +139,6 @@ tick();</script></body>`;
     console.log(`| navigation to the title screen shown, median of 10 | ${median(starts).toFixed(0)} ms |`);
     console.log(`| main-thread CPU over 20 s in flight, Shift held | ${(gameCpu * 1000).toFixed(0)} ms |`);
     console.log(`| the same for a bare page changing one label at 64 Hz | ${(bareCpu * 1000).toFixed(0)} ms (ratio ${(gameCpu / bareCpu).toFixed(2)}) |`);
+    console.log(`| the same for the floor: readouts and two sprites drawn in canvases at 64 Hz | ${(floorCpu * 1000).toFixed(0)} ms (ratio ${(gameCpu / floorCpu).toFixed(2)}) |`);
     console.log(`| pacing at the title over 30 s: periods delivered per period due | ${(delivered / due).toFixed(4)} |`);
 })();

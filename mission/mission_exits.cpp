@@ -11,11 +11,11 @@ namespace skyvane {
 using namespace mission_text;
 
 void MissionScreen::Command2_Click() {
-    std::string message = kRegret;
+    std::string message = texts_.tr(kRegret);
     message += '\r';
-    message += kRespectBefore;
+    message += texts_.tr(kRespectBefore);
     message += pilotName_.text();
-    message += kRespectAfter;
+    message += texts_.tr(kRespectAfter);
     desktop_.messageBox(message, kInformationOk, "");
     desktop_.unload(*this);
 }

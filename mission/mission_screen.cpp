@@ -38,8 +38,8 @@ std::string text(int v) {
 }  // namespace
 
 MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName,
-                             Form& closing)
-    : Form(missionLayout()),
+                             Form& closing, const Catalog& texts)
+    : Form(texts.design(missionLayout())),
       Shape4(get<Shape>("Shape4")),
       Label7(get<Label>("Label7")),
       Label8(get<Label>("Label8")),
@@ -113,6 +113,7 @@ MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilo
           {vk::Up, &MissionScreen::KeyZ, -1, &Label3, "-1", &Image19, &Image15, &Image20},
       }},
       desktop_(desktop),
+      texts_(texts),
       sound_(sound),
       pilotName_(pilotName),
       closing_(closing) {
@@ -129,7 +130,7 @@ MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilo
 // ---- Setup ----
 
 void MissionScreen::Form_Load() {
-    setCaption(kCaptionPrefix + pilotName_.text());
+    setCaption(texts_.tr(kCaptionPrefix) + pilotName_.text());
     PerTrip = flight::kPeoplePerTrip;
     Rescued = 0;
     Fuel = flight::kLowFuel;  // no warning before the first trip
@@ -149,7 +150,7 @@ void MissionScreen::Form_Load() {
     Timer7.setInterval(500);
     Timer7.setEnabled(true);
     Label9.setForeColour(kYellow);
-    Label9.setCaption(kBriefing);
+    Label9.setCaption(texts_.tr(kBriefing));
     EngineOn = kTrue;
 }
 
@@ -202,7 +203,7 @@ void MissionScreen::startLeg(bool outbound) {
     Timer7.setEnabled(true);
 
     Label9.setForeColour(kYellow);
-    Label9.setCaption(outbound ? kGoOrder : kBackOrder);
+    Label9.setCaption(texts_.tr(outbound ? kGoOrder : kBackOrder));
     EngineOn = kTrue;
     sound_.play(kRotor, kSoundAsync | kSoundLoop);
 }
@@ -342,7 +343,7 @@ void MissionScreen::stopFlight(bool alsoJudging) {
 void MissionScreen::announce(const char* message) {
     Label9.setForeColour(kYellow);
     Label9.setBackColour(kBlack);
-    Label9.setCaption(message);
+    Label9.setCaption(texts_.tr(message));
 }
 
 void MissionScreen::offerOnly(Button& button) {
@@ -399,7 +400,7 @@ void MissionScreen::land(bool atTarget) {
 }
 
 void MissionScreen::win() {
-    desktop_.messageBox(kWin, kInformationOk, "");
+    desktop_.messageBox(texts_.tr(kWin), kInformationOk, "");
     desktop_.hide(*this);
     desktop_.show(closing_);
 }
@@ -422,7 +423,7 @@ void MissionScreen::Timer7_Timer() {
     if (Label9.foreColour() == kYellow) {
         Label9.setForeColour(kRed);
         Label9.setBackColour(kYellow);
-        Label9.setCaption(kEmpty);
+        Label9.setCaption(texts_.tr(kEmpty));
     } else {
         Label9.setForeColour(kYellow);
         Label9.setBackColour(kBlack);

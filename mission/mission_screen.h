@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "mission/mission_sounds.h"
+#include "platform/catalog.h"
 #include "platform/desktop.h"
 #include "platform/form.h"
 #include "platform/sound.h"
@@ -22,7 +23,8 @@ namespace skyvane {
 class MissionScreen : public Form {
   public:
     // pilotName is the title screen's name box; closing is shown when the mission is won.
-    MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName, Form& closing);
+    MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilotName, Form& closing,
+                  const Catalog& texts = Catalog::source());
 
     // ---- State ----
     // Positions (twips): Left of both sprites, Top on the map, Top in the side view.
@@ -156,6 +158,7 @@ class MissionScreen : public Form {
     // Tested in this order, as the game always has: Right, Left, Down, Up.
     std::array<Arrow, 4> arrows_;
     Desktop& desktop_;
+    const Catalog& texts_;
     Sound& sound_;
     const TextBox& pilotName_;
     Form& closing_;

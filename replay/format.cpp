@@ -361,6 +361,19 @@ ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t e
             continue;
         }
         if (line.empty() || line[0] == '#') continue;
+        if (line.rfind(std::string(kLanguage) + " ", 0) == 0) {
+            const auto f = fields(line);
+            const bool name =
+                f.size() == 2 && f[1].size() >= 2 && f[1].size() <= 8 &&
+                std::all_of(f[1].begin(), f[1].end(), [](char c) {
+                    return (c >= 'a' && c <= 'z') || c == '_' || (c >= 'A' && c <= 'Z');
+                });
+            if (!name) return fail(number, "not a language: \"" + shown(line) + "\"");
+            if (!result.inputs.empty())
+                return fail(number, "the language is named after the run began");
+            result.inputs.setLanguage(std::string(f[1]));
+            continue;
+        }
         auto input = parse(line);
         if (!input) return fail(number, "cannot read this input: \"" + shown(line) + "\"");
         if (input->period > kMaxPeriod || input->value > kMaxPeriod)

@@ -32,6 +32,10 @@ namespace skyvane::replay {
 
 inline constexpr int kVersion = 1;
 inline constexpr const char* kMagic = "skyvane-replay";
+// The line after the header that names the language of a run's texts ("language en"); a run in
+// the game's own language has none.
+inline constexpr const char* kLanguage = "language";
+inline constexpr const char* kSourceLanguage = "ja";
 // A week of play: a file that asks for more is refused rather than run for ever.
 inline constexpr std::uint64_t kMaxPeriod = 64ull * 60 * 60 * 24 * 7;
 // No run writes more: a key held down for a whole day writes about 60 MB of repeats, and a
@@ -70,6 +74,9 @@ class Recording {
     std::vector<Input> inputs() const;
     // The memory it holds.
     std::size_t bytes() const;
+    // The language the run was played in: its texts, never its rules.
+    const std::string& language() const { return language_; }
+    void setLanguage(std::string language) { language_ = std::move(language); }
 
   private:
     struct Item {
@@ -85,6 +92,7 @@ class Recording {
     std::vector<Item> items_;
     std::vector<std::string> names_;
     std::vector<std::string> texts_;
+    std::string language_ = kSourceLanguage;
 };
 
 struct ReadResult {

@@ -26,7 +26,16 @@ replay::ReadResult checkedAgainstTheGame(Read&& read) {
     NullSound silence;
     Game game(desktop, silence);
     const auto forms = game.forms();
-    return read(&forms);
+    auto result = read(&forms);
+    if (!result.error && !Catalog::of(result.inputs.language())) {
+        std::string spoken;
+        for (const auto& l : Catalog::languages()) spoken += (spoken.empty() ? "" : ", ") + l;
+        result.error =
+            replay::Error{0, "recorded in the language '" + result.inputs.language() +
+                                 "', which this game does not speak (it speaks " + spoken + ")"};
+        result.inputs = replay::Recording{};
+    }
+    return result;
 }
 
 }  // namespace
@@ -40,11 +49,23 @@ replay::ReadResult readReplayBytes(std::string_view bytes) {
         [&](const auto* forms) { return replay::readBytes(bytes, forms); });
 }
 
+const Catalog* catalogFor(const RunOptions& options) {
+    if (options.language) return Catalog::of(*options.language);
+    return Catalog::of(options.replay ? options.replay->language() : replay::kSourceLanguage);
+}
+
+namespace {
+const Catalog& catalogOrSource(const RunOptions& options) {
+    const auto* texts = catalogFor(options);
+    return texts ? *texts : Catalog::source();
+}
+}  // namespace
+
 Run::Run(DesktopBase& desktop, Sound& sound, RunOptions options)
     : desktop_(desktop),
       record_(options.record),
       trace_(options.trace),
-      game_(desktop, trace_ ? static_cast<Sound&>(*trace_) : sound) {
+      game_(desktop, trace_ ? static_cast<Sound&>(*trace_) : sound, catalogOrSource(options)) {
     if (trace_) {
         trace_->follow(desktop_);
         desktop_.setTrace(trace_);

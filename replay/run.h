@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/catalog.h"
 #include "platform/desktop_base.h"
 #include "platform/sound.h"
 #include "replay/format.h"
@@ -30,7 +31,14 @@ struct RunOptions {
     InputSink* record = nullptr;
     // Hears every handler call, property change and sound call, and passes the sound calls on.
     TraceLog* trace = nullptr;
+    // The language of the game's texts; unless one is asked for, a replay plays in the one it
+    // was recorded in, and a game in the game's own.
+    std::optional<std::string> language{};
 };
+
+// The catalog a run with these options shows its texts from; nullptr if the program does not
+// carry its language.
+const Catalog* catalogFor(const RunOptions& options);
 
 // Reads a replay file, or a file's bytes, checking every window and element it names against
 // the game's.

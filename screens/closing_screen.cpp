@@ -7,8 +7,8 @@
 
 namespace skyvane {
 
-ClosingScreen::ClosingScreen(Desktop& desktop, const TextBox& pilotName)
-    : Form(closingLayout()),
+ClosingScreen::ClosingScreen(Desktop& desktop, const TextBox& pilotName, const Catalog& texts)
+    : Form(texts.design(closingLayout())),
       Command1(get<Button>("Command1")),
       Label1(get<Label>("Label1")),
       Label2(get<Label>("Label2")),

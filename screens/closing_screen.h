@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/catalog.h"
 #include "platform/desktop.h"
 #include "platform/form.h"
 
@@ -13,7 +14,8 @@ namespace skyvane {
 // Shown once the mission is won; thanks the pilot by name. Any way of closing it ends the game.
 class ClosingScreen : public Form {
   public:
-    ClosingScreen(Desktop& desktop, const TextBox& pilotName);
+    ClosingScreen(Desktop& desktop, const TextBox& pilotName,
+                  const Catalog& texts = Catalog::source());
 
     Button& Command1;
     Label &Label1, &Label2, &Label3, &Label4;

@@ -16,10 +16,10 @@ namespace skyvane {
 // The three screens of one run, wired to each other. Each is built before anything uses it:
 // the title screen learns which screen joining opens once that screen exists.
 struct Game {
-    Game(Desktop& desktop, Sound& sound)
-        : title(desktop),
-          closing(desktop, title.Text1),
-          mission(desktop, sound, title.Text1, closing),
+    Game(Desktop& desktop, Sound& sound, const Catalog& texts = Catalog::source())
+        : title(desktop, texts),
+          closing(desktop, title.Text1, texts),
+          mission(desktop, sound, title.Text1, closing, texts),
           desktop_(desktop) {
         title.joinsInto(mission);
     }

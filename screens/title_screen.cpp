@@ -11,8 +11,8 @@ namespace skyvane {
 using colours::kBlue;
 using colours::kNavy;
 
-TitleScreen::TitleScreen(Desktop& desktop)
-    : Form(titleLayout()),
+TitleScreen::TitleScreen(Desktop& desktop, const Catalog& texts)
+    : Form(texts.design(titleLayout())),
       Text1(get<TextBox>("Text1")),
       Timer1(get<Timer>("Timer1")),
       Timer2(get<Timer>("Timer2")),
@@ -22,7 +22,8 @@ TitleScreen::TitleScreen(Desktop& desktop)
       Image1(get<Image>("Image1")),
       Command1(get<Button>("Command1")),
       Command2(get<Button>("Command2")),
-      desktop_(desktop) {
+      desktop_(desktop),
+      texts_(texts) {
     Timer1.onTimer = [this] { Timer1_Timer(); };
     Timer2.onTimer = [this] { Timer2_Timer(); };
     Command1.onClick = [this] { Command1_Click(); };
@@ -53,7 +54,7 @@ void TitleScreen::Timer2_Timer() {
 }
 
 void TitleScreen::Command1_Click() {
-    if (Text1.text().empty()) Text1.setText(title_text::kNameless);
+    if (Text1.text().empty()) Text1.setText(texts_.tr(title_text::kNameless));
     desktop_.hide(*this);
     if (!mission_) return;
     desktop_.load(*mission_);
@@ -61,7 +62,7 @@ void TitleScreen::Command1_Click() {
 }
 
 void TitleScreen::Command2_Click() {
-    desktop_.messageBox(title_text::kGoHome, kInformationOk, "");
+    desktop_.messageBox(texts_.tr(title_text::kGoHome), kInformationOk, "");
     desktop_.unload(*this);
     desktop_.end();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/catalog.h"
 #include "platform/desktop.h"
 #include "platform/form.h"
 
@@ -14,7 +15,7 @@ namespace skyvane {
 // and joins the mission or goes home. Its name box is the one place the pilot's name lives.
 class TitleScreen : public Form {
   public:
-    explicit TitleScreen(Desktop& desktop);
+    explicit TitleScreen(Desktop& desktop, const Catalog& texts = Catalog::source());
     // The screen that joining opens.
     void joinsInto(Form& mission) { mission_ = &mission; }
 
@@ -35,6 +36,7 @@ class TitleScreen : public Form {
 
   private:
     Desktop& desktop_;
+    const Catalog& texts_;
     Form* mission_ = nullptr;
 };
 

@@ -18,6 +18,8 @@ printf 'skyvane-replay 01\n' >zero.replay
 printf 'skyvane-replay 1\n0 skip 100\n50 wait\n' >back.replay
 printf 'skyvane-replay 1\n0 click Form2 Command1\n0 click Form1 Command1\n1 down Form1 16\n33 repeat Form1 16\n' >run.replay
 cp run.replay mine.replay
+sed '1a language en' run.replay >english.replay
+sed '1a language xx' run.replay >foreign.replay
 printf 'a trace the player keeps\n' >kept.trace
 mkfifo pipe.replay
 mkdir folder.replay
@@ -40,6 +42,11 @@ cases=(
     "2|cannot go together|none|--record a.replay --replay bad.replay|"
     "2|--speed takes a number from 0.125 to 64|none|--replay run.replay --speed 100|"
     "2|--speed is the pace of a replay watched|none|--replay run.replay --headless --speed 2|"
+    "2|no language 'fr'; the game speaks ja, en|none|--language fr|"
+    "2|--language needs a language|none|--language|"
+    "2|foreign.replay: recorded in the language 'xx', which this game does not speak (it speaks ja, en)|none|--replay foreign.replay --headless|"
+    "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|none|--replay english.replay --headless|"
+    "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|none|--replay run.replay --headless --language en|"
     "2|bad.replay:3: cannot read this input|none|--replay bad.replay|"
     "2|bad.replay:3: cannot read this input|none|--replay bad.replay --headless|"
     "2|zero.replay:1: not a Skyvane replay|none|--replay zero.replay --headless|"

@@ -25,6 +25,7 @@
 #include "fuzz/round_trip.h"
 #include "layouts/colours.h"
 #include "layouts/layouts.h"
+#include "platform/geometry.h"
 #include "platform/headless/headless_desktop.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
@@ -967,6 +968,80 @@ TEST(QtRegressions, AnUnloadedWindowIsDeletedWithoutTouchingItselfOrItsForm) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
     SUCCEED();  // ASan and UBSan are the judges here
+}
+
+}  // namespace
+}  // namespace skyvane
+
+namespace skyvane {
+namespace {
+
+// Every text of every language fits the box it is drawn in, measured in the faces the game
+// ships: a label's wrapped lines within its box (inside a sunken border), a button's caption
+// within its face, and each message of the message line within that line.
+TEST(TextsFit, EveryTextFitsItsBoxInEveryLanguage) {
+    using skyvane::geometry::rect;
+    auto fits = [](const ElementDesign& e, const std::string& text, const std::string& language) {
+        const auto r = rect(e.left, e.top, e.width, e.height);
+        QRect inner(0, 0, r.width, r.height);
+        // Measured in the window's own font, which takes what it leaves unsaid from the
+        // program's font, as in skyvane; lines broken between words as the views break them,
+        // and anywhere in a word too long for a line (Japanese has no spaces).
+        const QFont programFont = QApplication::font();
+        QApplication::setFont(qtlook::font({}));
+        QWidget view;
+        view.setFont(qtlook::font(e.label.font));
+        const QFontMetrics fm(view.font());
+        QApplication::setFont(programFont);
+        // Blank lines at the end show nothing.
+        std::string shown = text;
+        while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n')) shown.pop_back();
+        if (e.kind == ElementKind::Button) inner.adjust(3, 3, -3, -3);  // the face in the frame
+        if (e.kind == ElementKind::Label && e.label.border) inner.adjust(2, 2, -2, -2);
+        int lines = 0, widest = 0;
+        for (const QString& paragraph : qtlook::displayText(shown).split('\n')) {
+            QString line;
+            auto put = [&](const QString& piece) {
+                if (!line.isEmpty() && fm.horizontalAdvance(line + piece) > inner.width()) {
+                    widest = std::max(widest, fm.horizontalAdvance(line.trimmed()));
+                    ++lines;
+                    line.clear();
+                }
+                line += piece;
+            };
+            for (const QString& word : paragraph.split(' ')) {
+                const QString spaced = line.isEmpty() ? word : ' ' + word;
+                if (fm.horizontalAdvance(word) <= inner.width() || e.kind == ElementKind::Button) {
+                    put(spaced);
+                } else {
+                    for (const QChar c : spaced) put(QString(c));
+                }
+            }
+            widest = std::max(widest, fm.horizontalAdvance(line.trimmed()));
+            ++lines;
+        }
+        const QSize needed(widest, lines * fm.height());
+        EXPECT_TRUE(needed.width() <= inner.width() && needed.height() <= inner.height())
+            << language << ": " << e.name << " \"" << text << "\" needs " << needed.width() << "x"
+            << needed.height() << " of " << inner.width() << "x" << inner.height();
+    };
+    for (const auto& language : Catalog::languages()) {
+        const auto& texts = *Catalog::of(language);
+        for (const FormDesign* source : {&titleLayout(), &missionLayout(), &closingLayout()}) {
+            for (const auto& e : texts.design(*source).elements) {
+                if (e.top >= source->clientHeight) continue;  // out of sight
+                if (!e.caption.empty() &&
+                    (e.kind == ElementKind::Label || e.kind == ElementKind::Button))
+                    fits(e, e.caption, language);
+                if (e.name == "Label9" && source == &missionLayout())
+                    for (const char* message :
+                         {mission_text::kBriefing, mission_text::kGoOrder, mission_text::kBackOrder,
+                          mission_text::kGood, mission_text::kCrashed, mission_text::kSunk,
+                          mission_text::kEmpty})
+                        fits(e, texts.tr(message), language);
+            }
+        }
+    }
 }
 
 }  // namespace

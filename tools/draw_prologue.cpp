@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: MIT
 
 // Draws the prologue picture: yellow text on black in a small bitmap-like font, wrapped to the
-// picture's width. Usage: draw_prologue TEXT_FILE OUTPUT_PNG
-// The text file has one paragraph a line, with blank lines between paragraphs.
+// picture's width. Usage: draw_prologue TEXT_FILE OUTPUT_PNG [PO_FILE]
+// The text file has one paragraph a line, with blank lines between paragraphs: the game's own
+// Japanese. Given a translation catalog, each paragraph is drawn as the catalog has it, and a
+// text with spaces is broken between its words.
 
 #include <QFile>
 #include <QFont>
@@ -14,6 +16,9 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+
+#include "platform/catalog.h"
 
 namespace {
 
@@ -52,12 +57,29 @@ QStringList wrap(const QString& paragraph, const QFontMetrics& fm) {
     return lines;
 }
 
+// Breaks a paragraph of words into lines no wider than the text width, between words.
+QStringList wrapWords(const QString& paragraph, const QFontMetrics& fm) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : paragraph.split(' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + ' ' + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(longer) > kTextWidth) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty()) lines << line;
+    return lines;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s TEXT_FILE OUTPUT_PNG\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s TEXT_FILE OUTPUT_PNG [PO_FILE]\n", argv[0]);
         return 2;
     }
     QFile file(QString::fromLocal8Bit(argv[1]));
@@ -66,6 +88,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString text = QString::fromUtf8(file.readAll()).trimmed();
+    std::optional<skyvane::Catalog> catalog;
+    if (argc == 4) {
+        QFile po(QString::fromLocal8Bit(argv[3]));
+        std::string why;
+        if (po.open(QIODevice::ReadOnly))
+            catalog = skyvane::Catalog::parse("", po.readAll().toStdString(), &why);
+        if (!catalog) {
+            std::fprintf(stderr, "cannot read the catalog %s %s\n", argv[3], why.c_str());
+            return 1;
+        }
+    }
 
     QFont font;
     font.setFamilies({"IPAGothic", "Noto Sans Mono CJK JP"});
@@ -74,7 +107,19 @@ int main(int argc, char** argv) {
     const QFontMetrics fm(font);
 
     QStringList lines;
-    for (const QString& paragraph : text.split('\n')) lines << wrap(paragraph.trimmed(), fm);
+    for (QString paragraph : text.split('\n')) {
+        paragraph = paragraph.trimmed();
+        if (catalog && !paragraph.isEmpty()) {
+            const auto source = paragraph.toStdString();
+            if (catalog->tr(source) == source) {
+                std::fprintf(stderr, "the catalog has no entry for a paragraph: %s\n",
+                             source.c_str());
+                return 1;
+            }
+            paragraph = QString::fromStdString(catalog->tr(source));
+        }
+        lines << (paragraph.contains(' ') ? wrapWords(paragraph, fm) : wrap(paragraph, fm));
+    }
     std::printf(
         "%lld lines, the widest %d of %d pixels\n", static_cast<long long>(lines.size()),
         [&] {

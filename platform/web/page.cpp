@@ -22,17 +22,17 @@ EM_JS(void, sv_show_window, (const char* form, int visible), {
 });
 EM_JS(void, sv_set, (const char* form, const char* element, const char* property, const char* value, size_t length), {
     skyvanePage.set(UTF8ToString(form), UTF8ToString(element), UTF8ToString(property),
-                    new TextDecoder().decode(HEAPU8.subarray(value, value + length)));
+                    skyvanePage.decode(HEAPU8.subarray(value, value + length)));
 });
 EM_JS(void, sv_set_caption, (const char* form, const char* caption, size_t length), {
-    skyvanePage.setCaption(UTF8ToString(form), new TextDecoder().decode(HEAPU8.subarray(caption, caption + length)));
+    skyvanePage.setCaption(UTF8ToString(form), skyvanePage.decode(HEAPU8.subarray(caption, caption + length)));
 });
 EM_JS(void, sv_set_focus, (const char* form, const char* element), {
     skyvanePage.setFocus(UTF8ToString(form), UTF8ToString(element));
 });
 EM_JS(void, sv_box_open, (const char* text, size_t textLength, const char* title, size_t titleLength), {
-    skyvanePage.openBox(new TextDecoder().decode(HEAPU8.subarray(text, text + textLength)),
-                        new TextDecoder().decode(HEAPU8.subarray(title, title + titleLength)));
+    skyvanePage.openBox(skyvanePage.decode(HEAPU8.subarray(text, text + textLength)),
+                        skyvanePage.decode(HEAPU8.subarray(title, title + titleLength)));
 });
 EM_JS(void, sv_box_close, (), {
     skyvanePage.closeBox();
@@ -75,6 +75,17 @@ EM_JS(char*, sv_replay_name_js, (), {
 EM_JS(double, sv_speed, (), {
     return skyvanePage.speed();
 });
+EM_JS(char*, sv_language_js, (), {
+    if (!skyvanePage.languageAsked) return 0;
+    const t = skyvanePage.language;
+    const n = lengthBytesUTF8(t) + 1;
+    const p = _malloc(n);
+    stringToUTF8(t, p, n);
+    return p;
+});
+EM_JS(void, sv_languages, (const char* spoken, const char* current), {
+    skyvanePage.setLanguages(UTF8ToString(spoken).split(' '), UTF8ToString(current));
+});
 EM_JS(int, sv_option, (const char* name), {
     return skyvanePage.option(UTF8ToString(name)) ? 1 : 0;
 });
@@ -91,6 +102,14 @@ EM_JS(void, sv_show_error, (const char* text), {
     skyvanePage.showError(UTF8ToString(text));
 });
 // clang-format on
+
+std::optional<std::string> sv_language() {
+    char* language = sv_language_js();
+    if (!language) return std::nullopt;
+    std::string s = language;
+    std::free(language);
+    return s;
+}
 
 std::string sv_replay_name() {
     char* name = sv_replay_name_js();

@@ -35,12 +35,19 @@ char* sv_replay_bytes(size_t* size);
 char* sv_replay_name_js();
 double sv_speed();
 int sv_option(const char* name);
+char* sv_language_js();
+// The languages the game speaks, separated by spaces, and the one this run shows: for the page's
+// choice of language.
+void sv_languages(const char* spoken, const char* current);
 void sv_trace(const char* line);
 void sv_record(const char* line);
 void sv_show_summary(const char* line);
 void sv_show_error(const char* text);
 }
 
+#include <optional>
 #include <string>
+// The language asked for by ?lang=, if any.
+std::optional<std::string> sv_language();
 // The replay's name, as the page shows it: its address or the file's name.
 std::string sv_replay_name();

@@ -48,7 +48,8 @@ foreach(f ${SKYVANE_XPMS})
     COMMAND ${SKYVANE_CONVERT} ${f} ${SKYVANE_SITE}/pictures/${name}.png DEPENDS ${f})
   list(APPEND site_files ${SKYVANE_SITE}/pictures/${name}.png)
 endforeach()
-foreach(pair "pictures/prologue.png;pictures/prologue.png" "HERI3.wav;sounds/HERI3.wav"
+foreach(pair "pictures/prologue.png;pictures/prologue.png"
+    "pictures/prologue.en.png;pictures/prologue.en.png" "HERI3.wav;sounds/HERI3.wav"
     "BAKU.wav;sounds/BAKU.wav" "sounds/default.wav;sounds/default.wav")
   list(GET pair 0 from)
   list(GET pair 1 to)

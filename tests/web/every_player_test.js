@@ -62,10 +62,10 @@ async function look(page) {
         const shows = (name) => !of(name).hidden;
         return {
             t: performance.now(), x, z,
-            altitude: Number(of('Label8').textContent),
-            speed: Number(of('Label5').textContent),
+            altitude: Number(skyvanePage.textOf('Form1', 'Label8')),
+            speed: Number(skyvanePage.textOf('Form1', 'Label5')),
             go: shows('Command1'), back: shows('Command3'), close: shows('Command2'),
-            rescued: Number(of('Label18').textContent),
+            rescued: Number(skyvanePage.textOf('Form1', 'Label18')),
         };
     });
 }
@@ -217,7 +217,7 @@ test('after one visit the game loads and plays with no network, and a new build 
     await h.join(page, 'Offline');
     await page.keyboard.press('Enter');  // GO, and down it comes
     await page.waitForFunction(() => skyvanePage.sound.calls.includes('once BAKU.wav'), { timeout: 20000 });
-    assert.match(await page.$eval(`${shown('Form1')} [data-name=Label9]`, (e) => e.textContent), /爆発/);
+    assert.match(await page.evaluate(() => skyvanePage.textOf('Form1', 'Label9')), /爆発/);
     assert.deepEqual(page.errors, []);
 
     // A new build: one file changed, and a service worker that names the new set.
@@ -404,7 +404,7 @@ test('a hidden page holds the game, whatever the sound does', async () => {
         }, hidden);
         await hide(true);
         await page.waitForFunction(() => skyvanePage.recording.some((l) => / lostkeys$/.test(l)));
-        const fuel = () => page.$eval(`${shown('Form1')} [data-name=Label16]`, (e) => e.textContent);
+        const fuel = () => page.evaluate(() => skyvanePage.textOf('Form1', 'Label16'));
         const traced = () => page.evaluate(() => skyvanePage.trace.length);
         const away = { fuel: await fuel(), trace: await traced() };
         await sleep(2000);

@@ -121,13 +121,13 @@ h.firstDifference = (a, b) => {
     return 'none';
 };
 // The page's run as a replay file.
-h.recorded = (page) => page.evaluate(() => ['skyvane-replay 1', ...skyvanePage.recording].join('\n') + '\n');
+h.recorded = (page) => page.evaluate(() => skyvanePage.recordedFile());
 // The run and its trace at one moment, and the run as a file that ends there: a headless replay
 // of `file` writes `trace`.
 h.snapshot = (page) => page.evaluate(() => {
     const trace = [...skyvanePage.trace];
     const upTo = trace.length ? trace[trace.length - 1].split(' ')[0] : '0';
-    return { trace, file: ['skyvane-replay 1', ...skyvanePage.recording, `${upTo} wait`].join('\n') + '\n' };
+    return { trace, file: `${skyvanePage.recordedFile()}${upTo} wait\n` };
 });
 
 // The keys of a recording pair: no second down without its up, no up without its down, no repeat

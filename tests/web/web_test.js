@@ -60,7 +60,7 @@ test('a run played in the browser, as the page recorded it, replays headless to 
     await page.keyboard.press('Enter'); // OK
     await page.waitForFunction(() => skyvanePage.state === 'ended');
     const run = await page.evaluate(() => ({
-        file: ['skyvane-replay 1', ...skyvanePage.recording].join('\n') + '\n',
+        file: skyvanePage.recordedFile(),
         trace: skyvanePage.trace,
     }));
     const again = headless(run.file);
@@ -161,8 +161,8 @@ test('with no key after GO the helicopter crashes when and where the native game
     };
     // The page's run, its trace and its readouts at one moment.
     const readouts = await page.evaluate(() => ({
-        fuel: document.querySelector('[data-form=Form1] [data-name=Label16]').textContent,
-        altitude: document.querySelector('[data-form=Form1] [data-name=Label8]').textContent,
+        fuel: skyvanePage.textOf('Form1', 'Label16'),
+        altitude: skyvanePage.textOf('Form1', 'Label8'),
     }));
     const { file, trace } = await h.snapshot(page);
     // The native game, given what the page took (a busy machine's stalls included), crashes at

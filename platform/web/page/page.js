@@ -36,6 +36,18 @@ const skyvanePage = (() => {
     let settingFocus = false;
 
     page.option = (name) => params.has(name) && params.get(name) !== '0';
+    // The language of the game's texts: Japanese, the game's own, unless ?lang= asks for another
+    // (the game refuses one it does not speak).
+    page.language = params.get('lang') || 'ja';
+    page.languageAsked = params.has('lang');
+    document.documentElement.lang = page.language;
+    // The game's texts, byte for byte (a NUL stays): one decoder for all of them.
+    const decoder = new TextDecoder();
+    page.decode = (bytes) => {
+        // The readouts' digits, 64 times a second: ASCII needs no decoder.
+        if (bytes.length <= 16 && bytes.every((b) => b < 0x80)) return String.fromCharCode(...bytes);
+        return decoder.decode(bytes);
+    };
     // The pace a replay is watched at: ?speed=2, 4, 0.5 or 1/2.
     page.speed = () => {
         const [a, b] = (params.get('speed') || '1').split('/').map(Number);
@@ -193,6 +205,8 @@ const skyvanePage = (() => {
                 el.style.textAlign = s.align;
                 if (s.border) el.classList.add('sunken');
                 fontOf(el, s.font);
+                item.fore = s.fore;
+                item.caption = s.caption;
             } else if (s.kind === 'image') {
                 el = make('div', 'sv-el sv-image', parent);
                 if (s.stretch) el.classList.add('stretch');
@@ -321,12 +335,98 @@ const skyvanePage = (() => {
                     item.img.hidden = true;
                 }
                 break;
-            case 'caption': el.textContent = display(value); break;
+            case 'caption': setCaption(item, value); break;
             case 'text': if (fromBox(el.value) !== value) el.value = toBox(value); break;
-            case 'fore': el.style.color = value; break;
+            case 'fore':
+                item.fore = value;
+                el.style.color = value;
+                if (item.text) drawText(item);
+                break;
             case 'back': if (item.def.opaque) el.style.background = value; break;
             case 'fill': item.fill = value; drawShape(item); break;
         }
+    };
+
+    // ---- Labels whose text changes as the game goes (the readouts) ----
+    // A label's text laid out by the page makes the browser lay the page out again, and look
+    // again at what lies under the pointer, at every change: 64 times a second for a readout.
+    // A line of text that fits its label is drawn into a canvas of its own instead, at the
+    // screen's own resolution, where the label's text would stand; the label keeps it as its
+    // name for screen readers. Text with a line break, or longer than its label, is laid out.
+    const baselineOf = (item) => {
+        if (item.baseline === undefined) {
+            const el = item.el;
+            const probe = make('span', '', el);
+            probe.style.cssText = 'display:inline-block;width:0;height:0;vertical-align:baseline';
+            const style = getComputedStyle(el);
+            item.baseline = probe.offsetTop;
+            item.inner = { left: el.clientLeft + parseFloat(style.paddingLeft), width: el.clientWidth -
+                parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) };
+            item.fontCss = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
+            probe.remove();
+        }
+        return item.baseline;
+    };
+    const drawText = (item) => {
+        const { canvas } = item.text;
+        const scale = page.zoom * (devicePixelRatio || 1);
+        const width = Math.ceil(item.def.w * scale), height = Math.ceil(item.def.h * scale);
+        if (canvas.width !== width || canvas.height !== height) {
+            canvas.width = width;
+            canvas.height = height;
+        }
+        const ctx = item.text.ctx;
+        ctx.setTransform(scale, 0, 0, scale, 0, 0);
+        ctx.clearRect(0, 0, item.def.w, item.def.h);
+        ctx.font = item.fontCss;
+        ctx.fontKerning = 'none';
+        ctx.fillStyle = item.fore;
+        ctx.textBaseline = 'alphabetic';
+        const text = item.caption;
+        const { left, width: inner } = item.inner;
+        const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
+        ctx.textAlign = item.def.align === 'right' ? 'right' : item.def.align === 'center' ? 'center' : 'left';
+        ctx.fillText(text, x, item.baseline);
+    };
+    const setCaption = (item, value) => {
+        item.caption = value;
+        const el = item.el;
+        const oneLine = !/[\r\n]/.test(value);
+        if (oneLine) {
+            baselineOf(item);
+            if (!item.text) {
+                const canvas = document.createElement('canvas');
+                canvas.className = 'sv-text';
+                item.text = { canvas, ctx: canvas.getContext('2d') };
+            }
+            // Whether a text fits, once per text: a readout shows the same few again and again.
+            item.fits ??= new Map();
+            let fits = item.fits.get(value);
+            if (fits === undefined) {
+                item.text.ctx.font = item.fontCss;
+                fits = item.text.ctx.measureText(value).width <= item.inner.width;
+                if (item.fits.size > 4096) item.fits.clear();
+                item.fits.set(value, fits);
+            }
+            if (fits) {
+                if (el.firstChild !== item.text.canvas || el.childNodes.length !== 1) el.replaceChildren(item.text.canvas);
+                el.setAttribute('aria-label', value);
+                drawText(item);
+                return;
+            }
+        }
+        el.removeAttribute('aria-label');
+        el.textContent = display(value);
+    };
+    // What a label shows now, drawn or laid out.
+    page.textOf = (form, name) => {
+        const item = page.windows.get(form)?.elements.get(name);
+        return item?.caption ?? item?.el.textContent ?? null;
+    };
+    page.redrawTexts = () => {
+        for (const win of page.windows.values())
+            for (const item of win.elements.values())
+                if (item.text && item.el.firstChild === item.text.canvas) drawText(item);
     };
 
     // The element the game gave the focus to, or the window itself; the page's own focus follows
@@ -368,6 +468,10 @@ const skyvanePage = (() => {
             w.root.style.top = Math.max(0, (area.height / zoom - height) / 2) + 'px';
         }
         if (modal) placeBox();
+        if (zoom !== fit.zoom) {
+            fit.zoom = zoom;
+            page.redrawTexts();
+        }
     };
     addEventListener('resize', fit);
 
@@ -435,8 +539,12 @@ const skyvanePage = (() => {
         }
         const form = formOf(e.target) || page.activeForm;
         if (!form) return;
-        // Keys typed into the name box are the box's own.
-        if (e.target?.classList?.contains('sv-textbox') && e.code !== 'Tab') return;
+        // Keys typed into the name box are the box's own; but a key that went down before the box
+        // took the focus still goes up in the game (the game lets go only of keys it holds).
+        if (e.target?.classList?.contains('sv-textbox') && e.code !== 'Tab') {
+            if (!down) queue(`kup ${form} ${e.code || 'Unidentified'}`);
+            return;
+        }
         e.preventDefault();
         if (e.code === 'Tab') {
             if (down) queue(`tab ${form} ${e.shiftKey ? -1 : 1}`);
@@ -594,6 +702,33 @@ const skyvanePage = (() => {
         notice.querySelector('.what').textContent = text;
         notice.querySelector('.todo').textContent = what;
     };
+    // The choice of language, in the bar: each language by its own name; choosing one loads the
+    // page again in it, with the rest of the address kept.
+    const languageNames = { ja: '日本語', en: 'English' };
+    page.setLanguages = (spoken, current) => {
+        page.language = current;
+        document.documentElement.lang = current;
+        const choice = document.getElementById('language');
+        const select = choice.querySelector('select');
+        select.replaceChildren(...spoken.map((l) => {
+            const option = document.createElement('option');
+            option.value = l;
+            option.textContent = languageNames[l] || l;
+            option.lang = l;
+            option.selected = l === current;
+            return option;
+        }));
+        choice.hidden = spoken.length < 2;
+        select.onchange = () => {
+            const to = new URL(location.href);
+            if (select.value === 'ja') to.searchParams.delete('lang');
+            else to.searchParams.set('lang', select.value);
+            location.assign(to.href);
+        };
+    };
+    // The run as a replay file: the header, the language if it is not the game's own, the inputs.
+    page.recordedFile = () => ['skyvane-replay 1', ...(page.language !== 'ja' ? [`language ${page.language}`] : []),
+        ...page.recording].join('\n') + '\n';
     page.record = (line) => {
         page.recording.push(line);
         // A run to keep once the game has taken something of the player's (a stall is the
@@ -613,7 +748,7 @@ const skyvanePage = (() => {
         sound.apply();
     };
     download.addEventListener('click', () => {
-        const text = ['skyvane-replay 1', ...page.recording].join('\n') + '\n';
+        const text = page.recordedFile();
         const a = document.createElement('a');
         a.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
         a.download = 'skyvane.replay';
