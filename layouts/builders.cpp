@@ -3,6 +3,9 @@
 
 #include "layouts/builders.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace skyvane::layout {
 
 namespace {
@@ -88,6 +91,20 @@ FormDesign window(const WindowRow& row) {
     f.start = row.start;
     f.icon = row.icon;
     return f;
+}
+
+void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows) {
+    for (const auto& row : rows) {
+        auto it = std::find_if(form.elements.begin(), form.elements.end(),
+                               [&](const ElementDesign& e) { return e.name == row.name; });
+        if (it == form.elements.end())
+            throw std::logic_error(std::string("no element ") + row.name + " to read on " +
+                                   form.name);
+        it->reading = row.reading;
+        it->readWith = row.readWith;
+        it->spoken = row.spoken;
+        it->spokenAtRest = row.spokenAtRest;
+    }
 }
 
 }  // namespace skyvane::layout

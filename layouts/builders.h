@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <initializer_list>
+
 // Rows of the layout tables. Each row names its fields, so a reader sees which number is which,
 // and says in a few words what the element is for:
 //
@@ -105,5 +107,16 @@ ElementDesign button(const ButtonRow& row);
 ElementDesign textBox(const TextBoxRow& row);
 ElementDesign timer(const TimerRow& row);
 FormDesign window(const WindowRow& row);
+
+// How a screen reader reads an element, where it does not read it by its own text.
+struct ReadingRow {
+    const char* name;
+    Reading reading;
+    const char* readWith = "";      // the label whose caption names it
+    const char* spoken = "";        // a picture's name
+    const char* spokenAtRest = "";  // a lamp's name while it is off
+};
+// Sets the readings of the window's elements; every name must be one of them.
+void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows);
 
 }  // namespace skyvane::layout

@@ -33,4 +33,7 @@ inline constexpr const char* kWarningSign = ":/pictures/warning-sign.xpm";
 inline constexpr const char* kPrologue = ":/pictures/prologue.png";
 }  // namespace pictures
 
+// The prologue's words, one paragraph a line with blank lines between, as the picture shows them.
+extern const char kPrologueText[];
+
 }  // namespace skyvane

@@ -64,6 +64,13 @@ FormDesign buildTitle() {
                .caption = "NAME",
                .tab = 5}),
     };
+    // The name box is named by its caption; the prologue is read as its text.
+    readAs(f, {
+                  {"Frame1", Reading::Own, "Label2"},
+                  {"Text1", Reading::Own, "Label1"},
+                  {"Label1", Reading::Hidden},
+                  {"Image1", Reading::Named, "", kPrologueText},
+              });
     return f;
 }
 

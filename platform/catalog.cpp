@@ -161,6 +161,17 @@ std::string Catalog::tr(std::string_view text) const {
     return it == entries_.end() ? std::string(text) : it->second;
 }
 
+std::string Catalog::trLines(std::string_view text) const {
+    std::string out;
+    while (true) {
+        const auto nl = text.find('\n');
+        out += tr(text.substr(0, nl));
+        if (nl == std::string_view::npos) return out;
+        out += '\n';
+        text.remove_prefix(nl + 1);
+    }
+}
+
 std::string Catalog::picture(std::string_view path) const {
     const auto it = pictures_.find(path);
     return it == pictures_.end() ? std::string(path) : it->second;
@@ -175,6 +186,8 @@ const FormDesign& Catalog::design(const FormDesign& source) const {
         kept->caption = tr(kept->caption);
         for (auto& e : kept->elements) {
             e.caption = tr(e.caption);
+            e.spoken = trLines(e.spoken);
+            e.spokenAtRest = tr(e.spokenAtRest);
             if (!e.picture.empty()) e.picture = picture(e.picture);
         }
     }

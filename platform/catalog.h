@@ -38,6 +38,8 @@ class Catalog {
 
     // The text in this language.
     std::string tr(std::string_view source) const;
+    // A text of several lines, line by line (the prologue has an entry a paragraph).
+    std::string trLines(std::string_view source) const;
     // The picture drawn for this language (its context in the PO file is "picture").
     std::string picture(std::string_view source) const;
     // A window's design with its captions and pictures in this language, kept for the

@@ -61,6 +61,15 @@ struct ShapeStyle {
 };
 
 // One element as laid out. Positions and sizes are twips relative to the container.
+// How a screen reader reads an element; the Qt adapter and the page both follow it.
+enum class Reading {
+    Own,      // by its own text: a button, a label, a frame as a group (named by readWith)
+    Live,     // a label whose every change is announced: the message line
+    Readout,  // a value, named by the caption of readWith and its own ("燃料 940")
+    Named,    // a picture, named by `spoken` for what it shows
+    Hidden,   // decoration, or words another element reads
+};
+
 struct ElementDesign {
     ElementKind kind = ElementKind::Label;
     std::string name;
@@ -78,6 +87,10 @@ struct ElementDesign {
     Colour background = 0;  // of a frame
     int tabIndex = -1;      // -1: takes no focus
     int interval = 0;       // timer, milliseconds
+    Reading reading = Reading::Own;
+    std::string readWith;      // the label whose caption names this element (a readout, a box)
+    std::string spoken;        // a picture's name, as the captions in the game's language
+    std::string spokenAtRest;  // a shape's name while it has its design's fill (a lamp that is off)
 };
 
 enum class Property {

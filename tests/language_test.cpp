@@ -72,8 +72,15 @@ std::string play(const std::string& file, const std::optional<std::string>& lang
     shown.pilot = &run.game().title.Text1;
     for (auto* form : run.game().forms()) {
         shown.add(form->caption());
-        for (const auto& e : form->design().elements)
+        for (const auto& e : form->design().elements) {
             if (!e.caption.empty() && e.name != "Text1") shown.add(e.caption);
+            // What a screen reader says of the pictures, line by line.
+            for (const auto* spoken : {&e.spoken, &e.spokenAtRest}) {
+                std::istringstream lines(*spoken);
+                for (std::string line; std::getline(lines, line);)
+                    if (!line.empty()) shown.add(line);
+            }
+        }
     }
     std::string line;
     run.onReplayEnded = [&](const std::string& end) {

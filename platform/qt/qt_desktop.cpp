@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "platform/qt/qt_accessible.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
 
@@ -210,6 +211,7 @@ QtDesktop::QtDesktop(std::function<void()> onEnd)
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
+    qtaccess::install();
     windowWatch_ = std::make_unique<WindowWatch>(*this);
     qApp->installNativeEventFilter(windowWatch_.get());
 #if SKYVANE_X11

@@ -17,6 +17,7 @@
 
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
+#include "platform/reading.h"
 
 namespace skyvane {
 
@@ -240,6 +241,8 @@ void FormWindow::build() {
             widgets_[e.get()] = w;
         }
     }
+    // What a screen reader says of each element, as the layout reads it.
+    for (const auto& e : form_->elements()) rename(*e);
     // Stacking: within a container the first element listed is in front, and frames, buttons
     // and the text box lie above everything drawn.
     auto windowed = [](const Element& e) {
@@ -341,6 +344,15 @@ void FormWindow::elementChanged(Element& element, Property property) {
             w->update();
             break;
     }
+    if (property == Property::Caption || property == Property::FillColour)
+        for (const auto* named : namedWith(element)) rename(*named);
+}
+
+void FormWindow::rename(const Element& element) {
+    QWidget* w = widgetFor(element);
+    if (!w) return;
+    const QString name = look::displayText(spokenOf(element).name).replace('\n', ' ');
+    if (w->accessibleName() != name) w->setAccessibleName(name);
 }
 
 void FormWindow::formChanged(Form&, Property property) {

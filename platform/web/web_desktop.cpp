@@ -7,9 +7,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "platform/geometry.h"
 #include "platform/keys.h"
+#include "platform/reading.h"
 #include "platform/text_codec.h"
 #include "platform/web/dom_keys.h"
 #include "platform/web/page.h"
@@ -135,6 +137,22 @@ void fontOf(Json& j, const FontDesign& font) {
     j.close('}');
 }
 
+const char* readingName(Reading r) {
+    switch (r) {
+        case Reading::Own:
+            return "own";
+        case Reading::Live:
+            return "live";
+        case Reading::Readout:
+            return "readout";
+        case Reading::Named:
+            return "named";
+        case Reading::Hidden:
+            return "hidden";
+    }
+    return "own";
+}
+
 // The window as the page builds it: every element with its place in pixels and its look.
 std::string describe(const Form& form) {
     const auto& d = form.design();
@@ -150,12 +168,23 @@ std::string describe(const Form& form) {
     j.key("icon").str(pictureUrl(d.icon));
     j.key("elements").open('[');
     int index = 0;
+    // Where each element stands in the order a reader reads its container.
+    std::unordered_map<const Element*, int> readAt;
+    for (const auto& e : form.elements())
+        if (e->kind() == ElementKind::Frame || e->design().container.empty())
+            for (const auto* read :
+                 readingOrder(form, e->kind() == ElementKind::Frame ? e->name() : ""))
+                readAt.emplace(read, static_cast<int>(readAt.size()));
     for (const auto& e : form.elements()) {
         const auto& s = e->design();
         j.open('{');
         j.key("name").str(s.name);
         j.key("kind").str(kindName(s.kind));
         j.key("role").str(s.role);
+        j.key("reading").str(readingName(s.reading));
+        const auto spoken = spokenOf(*e);
+        j.key("spoken").str(spoken.hidden ? "" : spoken.name);
+        j.key("readAt").num(readAt.count(e.get()) ? readAt[e.get()] : 0);
         j.key("container").str(s.container);
         j.key("index").num(index++);
         if (auto* c = dynamic_cast<const Control*>(e.get())) {
@@ -280,6 +309,13 @@ class PageWindow : public FormObserver {
             case Property::Focus:
                 break;
         }
+        // What a screen reader says of it, and of what it names, changes with it.
+        if (p == Property::Caption || p == Property::FillColour || p == Property::Picture)
+            for (const auto* named : namedWith(e)) {
+                const auto spoken = spokenOf(*named);
+                const std::string value = spoken.hidden ? "" : spoken.name;
+                sv_set(name_.c_str(), named->name().c_str(), "spoken", value.data(), value.size());
+            }
     }
     void formChanged(Form&, Property p) override {
         if (p == Property::Caption)

@@ -149,6 +149,7 @@ const skyvanePage = (() => {
         if (layout.icon) icon.src = layout.icon;
         const title = make('span', 'sv-title', bar);
         title.textContent = display(layout.caption);
+        root.setAttribute('aria-label', display(layout.caption));
         for (const [what, shown, enabled] of [['_', layout.minButton, false], ['□', layout.maxButton, false],
                                               ['×', true, true]]) {
             if (!shown) continue;
@@ -259,10 +260,17 @@ const skyvanePage = (() => {
             el.style.zIndex = (windowed ? 100000 : 0) + n - s.index;
             el.hidden = !s.visible;
             el.dataset.name = s.name;
-            if (s.role) el.title = s.role;
+            // What it is for, as a description: its name comes from what the game says of it.
+            if (s.role) el.setAttribute('aria-description', s.role);
             item.el = el;
             win.elements.set(s.name, item);
             if (item.canvas) drawShape(item);
+        }
+        // A reader reads each container's elements row by row, whatever order they stack in.
+        const items = [...win.elements.values()].sort((a, b) => a.def.readAt - b.def.readAt);
+        for (const item of items) {
+            (containers.get(item.def.container) || client).appendChild(item.el);
+            speak(item, item.def.spoken);
         }
         root.addEventListener('mousedown', () => {
             page.activeForm = form;
@@ -302,6 +310,7 @@ const skyvanePage = (() => {
         if (!win) return;
         win.caption = caption;
         win.title.textContent = display(caption);
+        win.root.setAttribute('aria-label', display(caption));
         if (page.activeForm === form) document.title = display(caption) || 'Skyvane';
     };
 
@@ -344,6 +353,7 @@ const skyvanePage = (() => {
                 break;
             case 'back': if (item.def.opaque) el.style.background = value; break;
             case 'fill': item.fill = value; drawShape(item); break;
+            case 'spoken': speak(item, value); break;
         }
     };
 
@@ -356,6 +366,8 @@ const skyvanePage = (() => {
     const baselineOf = (item) => {
         if (item.baseline === undefined) {
             const el = item.el;
+            // Measured once the label is on the screen: a hidden window has no layout to measure.
+            if (el.getClientRects().length === 0) return undefined;
             const probe = make('span', '', el);
             probe.style.cssText = 'display:inline-block;width:0;height:0;vertical-align:baseline';
             const style = getComputedStyle(el);
@@ -392,8 +404,7 @@ const skyvanePage = (() => {
         item.caption = value;
         const el = item.el;
         const oneLine = !/[\r\n]/.test(value);
-        if (oneLine) {
-            baselineOf(item);
+        if (oneLine && baselineOf(item) !== undefined) {
             if (!item.text) {
                 const canvas = document.createElement('canvas');
                 canvas.className = 'sv-text';
@@ -409,15 +420,59 @@ const skyvanePage = (() => {
                 item.fits.set(value, fits);
             }
             if (fits) {
-                if (el.firstChild !== item.text.canvas || el.childNodes.length !== 1) el.replaceChildren(item.text.canvas);
-                el.setAttribute('aria-label', value);
+                if (el.firstChild !== item.text.canvas || el.childNodes.length !== 1) {
+                    el.replaceChildren(item.text.canvas);
+                    speak(item, item.spoken);
+                }
                 drawText(item);
                 return;
             }
         }
-        el.removeAttribute('aria-label');
         el.textContent = display(value);
+        item.said = null;
+        speak(item, item.spoken);
     };
+    // ---- What a screen reader says ----
+    // The game says how each element is read (page.set 'spoken'): by its own text, as the
+    // message line whose changes are told, as a readout named by its caption and its value, as a
+    // picture named for what it shows, or not at all. A label drawn into a canvas is read by the
+    // canvas's fallback text.
+    const speak = (item, spoken) => {
+        if (!item.el || spoken === undefined) return;
+        item.spoken = spoken;
+        const { el, def } = item;
+        const hidden = def.reading === 'hidden' || (def.reading === 'named' && !spoken);
+        if (hidden) el.setAttribute('aria-hidden', 'true');
+        else el.removeAttribute('aria-hidden');
+        if (hidden) return;
+        if (def.reading === 'live') {
+            el.setAttribute('role', 'status');
+            el.setAttribute('aria-live', 'polite');
+        }
+        if (def.kind === 'frame' || (def.kind === 'textbox' && spoken)) {
+            if (def.kind === 'frame') el.setAttribute('role', 'group');
+            el.setAttribute('aria-label', spoken);
+        } else if (def.reading === 'named') {
+            el.setAttribute('role', 'img');
+            el.setAttribute('aria-label', spoken);
+        } else if (def.kind === 'label') {
+            const canvas = item.text?.canvas;
+            if (canvas && el.firstChild === canvas) {
+                if (canvas.textContent !== spoken) canvas.textContent = spoken;
+            } else if (def.reading === 'readout') {
+                // Laid out: the value shows, its caption and value are read.
+                if (!item.said) {
+                    const value = make('span', '', null);
+                    value.textContent = el.textContent;
+                    value.setAttribute('aria-hidden', 'true');
+                    item.said = make('span', 'sv-said', null);
+                    el.replaceChildren(value, item.said);
+                }
+                item.said.textContent = spoken;
+            }
+        }
+    };
+
     // What a label shows now, drawn or laid out.
     page.textOf = (form, name) => {
         const item = page.windows.get(form)?.elements.get(name);
@@ -494,6 +549,7 @@ const skyvanePage = (() => {
         modal.id = 'sv-modal';
         const box = make('section', 'sv-window sv-box', make('div', 'sv-stage', modal));
         box.setAttribute('role', 'alertdialog');
+        box.setAttribute('aria-modal', 'true');
         const bar = make('div', 'sv-caption', box);
         const t = make('span', 'sv-title', bar);
         t.textContent = display(title);
@@ -508,6 +564,8 @@ const skyvanePage = (() => {
             '<rect x="14" y="13" width="4" height="12" fill="#fff"/><rect x="14" y="7" width="4" height="4" fill="#fff"/></svg>';
         const message = make('div', 'sv-text', client);
         message.textContent = display(text).split('\n').map(elide).join('\n');
+        message.id = 'sv-box-text';
+        box.setAttribute('aria-labelledby', 'sv-box-text');
         const ok = make('button', 'sv-button sv-ok', client);
         ok.type = 'button';
         ok.textContent = 'OK';

@@ -1,0 +1,96 @@
+// SPDX-FileCopyrightText: 2026 the Skyvane developers
+// SPDX-License-Identifier: MIT
+
+#include "platform/qt/qt_accessible.h"
+
+#include <QAccessibleWidget>
+#include <vector>
+
+#include "platform/qt/qt_views.h"
+#include "platform/reading.h"
+
+namespace skyvane::qtaccess {
+
+namespace {
+
+// A window, a frame or a drawn element (a label, a picture, a shape). Its role and children are
+// looked up at each call: Qt asks for the interface while the widget is still being built, before
+// the window knows which element it shows.
+class ViewAccessible : public QAccessibleWidget {
+  public:
+    ViewAccessible(QWidget* widget, FormWindow& window)
+        : QAccessibleWidget(widget), window_(window) {}
+
+    QAccessible::Role role() const override {
+        if (widget() == &window_) return QAccessible::Window;
+        const Element* e = window_.elementFor(widget());
+        if (!e) return QAccessible::Client;
+        switch (e->kind()) {
+            case ElementKind::Frame:
+                return QAccessible::Grouping;
+            case ElementKind::Label:
+                // The message line is a status bar: its changes are told as they come.
+                return e->design().reading == Reading::Live ? QAccessible::StatusBar
+                                                            : QAccessible::StaticText;
+            case ElementKind::Image:
+            case ElementKind::Shape:
+                return QAccessible::Graphic;
+            default:
+                return QAccessible::Client;
+        }
+    }
+    int childCount() const override { return static_cast<int>(children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const auto all = children();
+        if (index < 0 || index >= static_cast<int>(all.size())) return nullptr;
+        return QAccessible::queryAccessibleInterface(all[static_cast<std::size_t>(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto all = children();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (child && child->object() == all[i]) return static_cast<int>(i);
+        return -1;
+    }
+
+  private:
+    // The elements a reader reads here: shown, not decoration, in reading order.
+    std::vector<QWidget*> children() const {
+        std::vector<QWidget*> kids;
+        const Form* form = window_.form();
+        if (!form) return kids;
+        std::string container;
+        if (widget() != &window_) {
+            const Element* e = window_.elementFor(widget());
+            if (!e || e->kind() != ElementKind::Frame) return kids;
+            container = e->name();
+        }
+        for (const auto* e : readingOrder(*form, container)) {
+            auto* w = window_.widgetFor(*e);
+            if (w && !w->isHidden() && !spokenOf(*e).hidden) kids.push_back(w);
+        }
+        return kids;
+    }
+
+    FormWindow& window_;
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget) return nullptr;
+    auto* window = dynamic_cast<FormWindow*>(widget->window());
+    if (!window) return nullptr;
+    // The window and the widgets it draws itself; buttons and the name box are Qt's own.
+    if (widget != window && className != QLatin1String("QWidget")) return nullptr;
+    return new ViewAccessible(widget, *window);
+}
+
+}  // namespace
+
+void install() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    QAccessible::installFactory(factory);
+}
+
+}  // namespace skyvane::qtaccess
