@@ -59,9 +59,11 @@ class Pacer {
     std::uint64_t behindAtMost() const {
         return static_cast<std::uint64_t>(std::ceil(4 * speed()));
     }
-    // The clock's reading at which the next period to wake for is due, after catchUp.
+    // The clock's reading at which the next period to wake for is due, after catchUp: rounded
+    // up, for a wake at the deadline to find the period due (at a speed whose period is not a
+    // whole number of nanoseconds, rounding to the nearest woke too early and for nothing).
     std::int64_t nextDeadlineNs() const {
-        return std::llround(static_cast<double>(next_) * periodNs_ + origin_);
+        return static_cast<std::int64_t>(std::ceil(static_cast<double>(next_) * periodNs_ + origin_));
     }
 
   private:

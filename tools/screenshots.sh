@@ -5,6 +5,7 @@
 # title screen, the mission in flight and the closing screen, each window with its frame. The
 # flight and the closing screen come from the scripted winning run the build writes.
 # Usage: tools/screenshots.sh [OUTPUT_DIR]   (default: docs/screenshots)
+# SKYVANE_LANGUAGE=en takes them in English, into title-en.png, mission-en.png, closing-en.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
@@ -29,21 +30,26 @@ shoot() {  # WINDOW FILE
     echo "$2: $(identify -format '%wx%h' "$2")"
 }
 
+language="${SKYVANE_LANGUAGE:-ja}"
+suffix=$([ "$language" = ja ] || printf -- "-%s" "$language")
+titled=$([ "$language" = ja ] && echo "SV（" || echo "SV (")
+piloted=$([ "$language" = ja ] && echo "パイロット" || echo "Pilot")
+
 # The title, with the prologue partly scrolled in.
-(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane") >/dev/null 2>&1 &
+(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane" --language "$language") >/dev/null 2>&1 &
 pids+=($!)
-title=$(window_named "SV（")
+title=$(window_named "$titled")
 sleep 1.7  # the title in its blue phase, the prologue coming in
-shoot "$title" "$out/title.png"
+shoot "$title" "$out/title$suffix.png"
 kill "${pids[-1]}"
 
 # The winning run: in flight after a few seconds, then the closing screen at its end.
-(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane" \
+(cd "$work" && exec "$SKYVANE_ROOT/build/skyvane" --language "$language" \
     --replay "$SKYVANE_ROOT/build/fuzz/scripted-replays/five-trips-and-the-win.replay") >/dev/null 2>&1 &
 pids+=($!)
-mission=$(window_named "パイロット")
+mission=$(window_named "$piloted")
 sleep 3.2
-shoot "$mission" "$out/mission.png"
+shoot "$mission" "$out/mission$suffix.png"
 closing=$(for _ in $(seq 80); do
     w=$(xdotool search --onlyvisible --class skyvane 2>/dev/null | while read -r w; do
         [ "$(xdotool getwindowname "$w")" = "SV" ] && echo "$w"; done | head -n 1)
@@ -51,4 +57,4 @@ closing=$(for _ in $(seq 80); do
     sleep 0.5
 done)
 sleep 0.5
-shoot "$closing" "$out/closing.png"
+shoot "$closing" "$out/closing$suffix.png"

@@ -313,8 +313,11 @@ class PageWindow : public FormObserver {
         if (p == Property::Caption || p == Property::FillColour || p == Property::Picture)
             for (const auto* named : namedWith(e)) {
                 const auto spoken = spokenOf(*named);
-                const std::string value = spoken.hidden ? "" : spoken.name;
-                sv_set(name_.c_str(), named->name().c_str(), "spoken", value.data(), value.size());
+                std::string value = spoken.hidden ? "" : spoken.name;
+                auto& said = said_[named];
+                if (said == value) continue;
+                said = std::move(value);
+                sv_set(name_.c_str(), named->name().c_str(), "spoken", said.data(), said.size());
             }
     }
     void formChanged(Form&, Property p) override {
@@ -333,6 +336,7 @@ class PageWindow : public FormObserver {
   private:
     Form& form_;
     std::string name_;
+    std::unordered_map<const Element*, std::string> said_;  // what the page was last told of each
 };
 
 WebDesktop::WebDesktop() {

@@ -437,6 +437,16 @@ const skyvanePage = (() => {
     // message line whose changes are told, as a readout named by its caption and its value, as a
     // picture named for what it shows, or not at all. A label drawn into a canvas is read by the
     // canvas's fallback text.
+    const unread = new Map();
+    const readLater = (node, words) => {
+        if (unread.size === 0) {
+            setTimeout(() => {
+                for (const [n, w] of unread) n.textContent = w;
+                unread.clear();
+            }, 250);
+        }
+        unread.set(node, words);
+    };
     const speak = (item, spoken) => {
         if (!item.el || spoken === undefined) return;
         item.spoken = spoken;
@@ -458,7 +468,9 @@ const skyvanePage = (() => {
         } else if (def.kind === 'label') {
             const canvas = item.text?.canvas;
             if (canvas && el.firstChild === canvas) {
-                if (canvas.textContent !== spoken) canvas.textContent = spoken;
+                // A readout changes 64 times a second; a reader needs its words a few times a
+                // second, and each change of them costs the page a style pass.
+                if (canvas.textContent !== spoken) readLater(canvas, spoken);
             } else if (def.reading === 'readout') {
                 // Laid out: the value shows, its caption and value are read.
                 if (!item.said) {
