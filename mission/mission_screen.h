@@ -19,7 +19,10 @@ namespace skyvane {
 // keys are held for the next tick. Tests read the state and the elements directly.
 //
 // Elements keep the game's own names (Label8, Image3, Timer5) and are grouped here by where they
-// sit on the screen; what each one is, is its row's role in layouts/mission_layout.cpp.
+// sit on the screen; what each one is, is its row's role in layouts/mission_layout.cpp. Every
+// element is bound, the 26 the handlers never touch (captions, units, the views' titles, the
+// panel's outline) too: binding checks, as the screen is built, that the layout has every
+// element the screen is known by, and the tests reach them by these names.
 class MissionScreen : public Form {
   public:
     // pilotName is the title screen's name box; closing is shown when the mission is won.

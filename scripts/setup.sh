@@ -32,7 +32,7 @@ SKYVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-de
 SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format clang-tidy
     libx11-dev libxtst-dev xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio
     pulseaudio-utils desktop-file-utils appstream lintian dpkg-dev gettext dbus-daemon
-    at-spi2-core python3-pyatspi)
+    at-spi2-core python3-pyatspi eslint)
 
 # To build the page (./play.sh --web): emscripten with its acorn, and what makes the page's
 # pictures, fonts and its server (ImageMagick, fontTools with brotli, node).

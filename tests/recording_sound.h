@@ -7,6 +7,7 @@
 // would be heard after it.
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct SoundCall {
     std::optional<std::string> name;  // none: the stop call
     unsigned flags = 0;
     friend bool operator==(const SoundCall&, const SoundCall&) = default;
+    // As a failing test shows it: play("HERI3.wav", loop async) or stop.
+    friend std::ostream& operator<<(std::ostream& out, const SoundCall& c) {
+        if (!c.name) return out << "stop(flags " << c.flags << ")";
+        out << "play(\"" << *c.name << "\"";
+        if (c.flags & kSoundLoop) out << ", loop";
+        if (c.flags & kSoundAsync) out << ", async";
+        return out << ", flags " << c.flags << ")";
+    }
 };
 
 class RecordingSound : public Sound {

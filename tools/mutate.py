@@ -4,8 +4,9 @@
 """Mutation testing, on demand: how many small faults do the tests catch?
 
 Each mutant changes one spot of a source file the way a slip of the keyboard would (a
-comparison flipped, `+ 1` made `+ 2`, `true` made `false`, `&&` made `||`, a call dropped),
-is built in build-mutate/, and is run against the C++ suites (`ctest -L fast`). A mutant the
+comparison flipped, `+ 1` made `+ 2`, `true` made `false`, `&&` made `||`, a call dropped, a
+number one more: the flight's lines and zones, the limits, the counts), is built in
+build-mutate/, and is run against the C++ suites (`ctest -L fast`). A mutant the
 suites fail is caught; one they pass lives, and either a test is missing or the change does
 not change what the game does (an equivalent mutant), which a person decides.
 
@@ -13,8 +14,9 @@ not change what the game does (an equivalent mutant), which a person decides.
     tools/mutate.py --list FILE          # every mutant the file offers, numbered
     tools/mutate.py --only FILE:K ...    # just those mutants
 
-Without files it samples mission/mission_screen.cpp and platform/desktop_base.cpp. The run
-takes about twenty seconds a mutant. Not part of test.sh.
+Without files it samples every file of every layer the fast suites build (app/ and the web
+desktop are tested by the slower suites). Without --seed it draws one, and prints it first. The
+run takes about twenty seconds a mutant. Not part of test.sh.
 """
 
 import argparse
@@ -28,9 +30,20 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build-mutate")
-DEFAULT_FILES = ["mission/mission_screen.cpp", "platform/desktop_base.cpp"]
-SUITES = ["platform_test", "mission_test", "playthrough_test", "replay_test",
-          "fuzz_findings_test", "qt_adapter_test"]
+LAYERS = ["platform", "platform/headless", "platform/qt", "layouts", "mission", "screens", "replay"]
+SUITES = ["platform_test", "mission_test", "playthrough_test", "replay_test", "fuzz_findings_test",
+          "qt_adapter_test", "replay_players_test", "language_test", "pacer_test",
+          "desktop_model_test"]
+
+
+def default_files():
+    """The game's own sources, every layer the fast suites build."""
+    files = []
+    for layer in LAYERS:
+        for name in sorted(os.listdir(os.path.join(ROOT, layer))):
+            if name.endswith((".cpp", ".h")):
+                files.append(f"{layer}/{name}")
+    return files
 # Each test process may take this much memory and no more: a mutant that grows without end must
 # not take the machine with it.
 MEMORY = 4 << 30
@@ -51,6 +64,8 @@ SWAPS = [
     (r"\bfalse\b", "true", "false to true"),
     (r"\+\+", "--", "++ to --"),
 ]
+# A whole number in the code, one more. Not in an include, a bit mask or a version.
+NUMBER = re.compile(r"(?<![\w.'\\])(\d+)(?![\w.'])")
 # A statement that calls something, dropped whole.
 CALL = re.compile(r"^(\s*)([A-Za-z_][\w.:>\-]*\([^;]*\);)\s*$")
 
@@ -71,10 +86,22 @@ def mutants(path):
                 if what.startswith(("<", ">")) and re.search(r"\w<|>\w|<<|>>", code[m.start() - 1:m.end() + 1]):
                     continue
                 out.append((n, line[:m.start()] + repl + line[m.end():], what))
+        if "'" not in code and '"' not in code:
+            for m in NUMBER.finditer(code):
+                if "<<" in code or "0x" in code:
+                    continue
+                bigger = str(int(m.group(1)) + 1)
+                out.append((n, line[:m.start()] + bigger + line[m.end():], f"{m.group(1)} to {bigger}"))
         call = CALL.match(code)
         if call and not stripped.startswith(("return", "throw")):
             out.append((n, call.group(1) + ";  // dropped", "dropped " + call.group(2)))
-    return lines, out
+    # One mutant a change: `+ 1` to `+ 2` is also 1 to 2.
+    seen, unique = set(), []
+    for n, new, what in out:
+        if (n, new) not in seen:
+            seen.add((n, new))
+            unique.append((n, new, what))
+    return lines, unique
 
 
 def build_dir():
@@ -104,7 +131,7 @@ def run_mutant(path, lines, n, new):
             return "does not build"
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         try:
-            t = subprocess.run(["ctest", "-L", "fast", "-j2", "--stop-on-failure",
+            t = subprocess.run(["ctest", "-L", "fast", f"-j{os.cpu_count() or 2}", "--stop-on-failure",
                                 "--timeout", "60"], cwd=BUILD, env=env, preexec_fn=limited,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
             return "caught" if t.returncode != 0 else "LIVES"
@@ -119,7 +146,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("files", nargs="*")
     ap.add_argument("--count", type=int, default=45)
-    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--seed", type=int, default=None)
     ap.add_argument("--list", action="store_true")
     ap.add_argument("--only", nargs="*", default=[])
     args = ap.parse_args()
@@ -132,7 +159,7 @@ def main():
             n, new, what = ms[int(k)]
             chosen.append((path, int(k), lines, n, new, what))
     else:
-        files = args.files or DEFAULT_FILES
+        files = args.files or default_files()
         pool = []
         for path in files:
             lines, ms = mutants(path)
@@ -143,7 +170,9 @@ def main():
             pool += [(path, k, lines, n, new, what) for k, (n, new, what) in enumerate(ms)]
         if args.list:
             return 0
-        random.Random(args.seed).shuffle(pool)
+        seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
+        print(f"seed {seed}: {len(pool)} mutants in {len(files)} files, {args.count} drawn", flush=True)
+        random.Random(seed).shuffle(pool)
         chosen = pool[:args.count]
 
     build_dir()

@@ -48,9 +48,17 @@ foreach(f ${SKYVANE_XPMS})
     COMMAND ${SKYVANE_CONVERT} ${f} ${SKYVANE_SITE}/pictures/${name}.png DEPENDS ${f})
   list(APPEND site_files ${SKYVANE_SITE}/pictures/${name}.png)
 endforeach()
-foreach(pair "pictures/prologue.png;pictures/prologue.png"
-    "pictures/prologue.en.png;pictures/prologue.en.png" "HERI3.wav;sounds/HERI3.wav"
-    "BAKU.wav;sounds/BAKU.wav" "sounds/default.wav;sounds/default.wav")
+# Each copy as FROM>TO, under assets/ and the site.
+set(site_copies "pictures/prologue.png>pictures/prologue.png" "sounds/default.wav>sounds/default.wav")
+foreach(language ${SKYVANE_LANGUAGES})
+  list(APPEND site_copies "pictures/prologue.${language}.png>pictures/prologue.${language}.png")
+endforeach()
+foreach(wave ${SKYVANE_WAVES})
+  get_filename_component(name ${wave} NAME)
+  list(APPEND site_copies "${name}>sounds/${name}")
+endforeach()
+foreach(copy IN LISTS site_copies)
+  string(REPLACE ">" ";" pair "${copy}")
   list(GET pair 0 from)
   list(GET pair 1 to)
   add_custom_command(OUTPUT ${SKYVANE_SITE}/${to}
@@ -59,7 +67,7 @@ foreach(pair "pictures/prologue.png;pictures/prologue.png"
   list(APPEND site_files ${SKYVANE_SITE}/${to})
 endforeach()
 file(GLOB SKYVANE_TEXT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/layouts/*.cpp
-  ${PROJECT_SOURCE_DIR}/mission/*.h ${PROJECT_SOURCE_DIR}/screens/*)
+  ${PROJECT_SOURCE_DIR}/mission/*.h ${PROJECT_SOURCE_DIR}/screens/* ${PROJECT_SOURCE_DIR}/po/*.po)
 add_custom_command(OUTPUT ${SKYVANE_SITE}/fonts/ipagp.woff2 ${SKYVANE_SITE}/fonts/ipag.woff2
     ${SKYVANE_SITE}/fonts/ipam.woff2
   COMMAND bash ${PROJECT_SOURCE_DIR}/tools/web_fonts.sh ${PROJECT_SOURCE_DIR} ${SKYVANE_SITE}/fonts

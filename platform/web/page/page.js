@@ -82,6 +82,7 @@ const skyvanePage = (() => {
     const display = (text) => text.replace(/\r\n?/g, '\n');
     // A text box of the page cannot hold a carriage return, a line feed or a NUL, which a name
     // may: the box shows each control character as its picture (␍, ␀) and gives it back as itself.
+    // eslint-disable-next-line no-control-regex
     const toBox = (text) => text.replace(/[\u0000-\u0008\u000a-\u001f]/g, (c) => String.fromCharCode(0x2400 + c.charCodeAt(0)));
     const fromBox = (text) => text.replace(/[\u2400-\u2408\u240a-\u241f]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0x2400));
 
@@ -411,7 +412,7 @@ const skyvanePage = (() => {
                 item.text = { canvas, ctx: canvas.getContext('2d') };
             }
             // Whether a text fits, once per text: a readout shows the same few again and again.
-            item.fits ??= new Map();
+            if (!item.fits) item.fits = new Map();
             let fits = item.fits.get(value);
             if (fits === undefined) {
                 item.text.ctx.font = item.fontCss;
