@@ -217,7 +217,8 @@ TEST(Catalogs, EveryTextShownHasAnEntryAndEveryEntryIsShown) {
         for (const auto& text : shown.texts)
             EXPECT_FALSE(hasJapanese(text))
                 << language << ": no entry for what is in \"" << text << "\"";
-        for (const auto& [source, translation] : catalog->entries()) {
+        for (const auto& entry : catalog->entries()) {
+            const std::string& source = entry.first;
             const bool used = prologue.find(source) != std::string::npos ||
                               std::any_of(japanese.texts.begin(), japanese.texts.end(),
                                           [&](const std::string& t) {

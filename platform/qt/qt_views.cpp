@@ -86,7 +86,7 @@ void ImageView::paintEvent(QPaintEvent*) {
     if (pm.isNull()) return;
     QPainter p(this);
     // Pixel art keeps its hard edges when it is scaled.
-    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (image_.design().stretch) {
         p.drawPixmap(rect(), pm);
     } else {
