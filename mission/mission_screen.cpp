@@ -159,7 +159,7 @@ void MissionScreen::Command1_Click() {
 }
 
 void MissionScreen::Command3_Click() {
-    startLeg(true);
+    startLeg(false);
 }
 
 // GO from the base, or BACK from wherever the helicopter landed at the target, without refuelling.

@@ -987,12 +987,7 @@ TEST(TextsFit, EveryTextFitsItsBoxInEveryLanguage) {
         // Measured in the window's own font, which takes what it leaves unsaid from the
         // program's font, as in skyvane; lines broken between words as the views break them,
         // and anywhere in a word too long for a line (Japanese has no spaces).
-        const QFont programFont = QApplication::font();
-        QApplication::setFont(qtlook::font({}));
-        QWidget view;
-        view.setFont(qtlook::font(e.label.font));
-        const QFontMetrics fm(view.font());
-        QApplication::setFont(programFont);
+        const QFontMetrics fm(qtlook::font(e.label.font).resolve(qtlook::font({})));
         // Blank lines at the end show nothing.
         std::string shown = text;
         while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n')) shown.pop_back();
