@@ -16,7 +16,7 @@ using namespace colours;
 namespace {
 
 const FontDesign kNumberFont{faces::kPGothic, 14.25, false};
-const FontDesign kCaptionFont{faces::kGothic, 14.25, true};
+const FontDesign kCaptionFont{faces::kGothic, 14.25, false};
 const FontDesign kMessageFont{faces::kPGothic, 9.75, true};
 
 const LabelLook kCaption{.font = kCaptionFont};
