@@ -63,7 +63,8 @@ class Pacer {
     // up, for a wake at the deadline to find the period due (at a speed whose period is not a
     // whole number of nanoseconds, rounding to the nearest woke too early and for nothing).
     std::int64_t nextDeadlineNs() const {
-        return static_cast<std::int64_t>(std::ceil(static_cast<double>(next_) * periodNs_ + origin_));
+        return static_cast<std::int64_t>(
+            std::ceil(static_cast<double>(next_) * periodNs_ + origin_));
     }
 
   private:
