@@ -39,6 +39,13 @@ class ViewAccessible : public QAccessibleWidget {
                 return QAccessible::Client;
         }
     }
+    // What a reader says of it now, from the layout's reading: asked for, never kept.
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name || widget() == &window_) return QAccessibleWidget::text(t);
+        const Element* e = window_.elementFor(widget());
+        if (!e) return {};
+        return QString::fromStdString(spokenOf(*e).name).replace('\r', ' ').replace('\n', ' ');
+    }
     int childCount() const override { return static_cast<int>(children().size()); }
     QAccessibleInterface* child(int index) const override {
         const auto all = children();

@@ -5,8 +5,8 @@
 
 // The game's windows for screen readers (Qt's accessibility, AT-SPI on Linux): each element
 // with the role its kind and reading give it, the windows and frames listing their elements in
-// reading order, and nothing of what only decorates. The names are set by the windows
-// (FormWindow::rename), from the layout's readings.
+// reading order, and nothing of what only decorates; each named, when a reader asks, from the
+// layout's reading (platform/reading.h).
 
 namespace skyvane::qtaccess {
 

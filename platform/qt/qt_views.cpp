@@ -3,6 +3,7 @@
 
 #include "platform/qt/qt_views.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -241,8 +242,12 @@ void FormWindow::build() {
             widgets_[e.get()] = w;
         }
     }
-    // What a screen reader says of each element, as the layout reads it.
-    for (const auto& e : form_->elements()) rename(*e);
+    // The name box is Qt's own widget: it is named by its caption once. The elements drawn here
+    // are named when a reader asks (platform/qt/qt_accessible.cpp).
+    for (const auto& e : form_->elements())
+        if (e->kind() == ElementKind::TextBox)
+            if (auto* w = widgetFor(*e))
+                w->setAccessibleName(QString::fromStdString(spokenOf(*e).name));
     // Stacking: within a container the first element listed is in front, and frames, buttons
     // and the text box lie above everything drawn.
     auto windowed = [](const Element& e) {
@@ -344,15 +349,16 @@ void FormWindow::elementChanged(Element& element, Property property) {
             w->update();
             break;
     }
-    if (property == Property::Caption || property == Property::FillColour)
-        for (const auto* named : namedWith(element)) rename(*named);
-}
-
-void FormWindow::rename(const Element& element) {
-    QWidget* w = widgetFor(element);
-    if (!w) return;
-    const QString name = look::displayText(spokenOf(element).name).replace('\n', ' ');
-    if (w->accessibleName() != name) w->setAccessibleName(name);
+    // A reader hears the change (the message line's above all); nothing is done for one while
+    // none listens, which is every tick of a game nobody reads.
+    if ((property == Property::Caption || property == Property::FillColour ||
+         property == Property::Picture) &&
+        QAccessible::isActive())
+        for (const auto* named : namedWith(element))
+            if (auto* nw = widgetFor(*named)) {
+                QAccessibleEvent changed(nw, QAccessible::NameChanged);
+                QAccessible::updateAccessibility(&changed);
+            }
 }
 
 void FormWindow::formChanged(Form&, Property property) {

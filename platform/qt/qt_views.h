@@ -88,8 +88,6 @@ class FormWindow : public QWidget, public FormObserver {
   private:
     void build();
     void centre();
-    // Names the element's widget for screen readers, as it reads now.
-    void rename(const Element& element);
 
     Form* form_;
     QtDesktop& desktop_;
