@@ -236,7 +236,14 @@ dry_tank() {
     record "Dry" || return
     go
     xdotool keydown shift
-    sleep 33.5  # a full tank lasts 1000 ticks of 31.25 ms
+    # A full tank lasts 1000 ticks of 31.25 ms, 31 s on an idle machine; a busy one passes over
+    # periods and takes longer. Shift stays held until the trace, written in blocks as the run
+    # goes, shows the tank dry and the lift gone (ten times the idle time at most).
+    for _ in $(seq 1000); do
+        awk '/Form1.Label16 -1$/ { dry = 1 } dry && /Form1.Label1 0$/ { found = 1; exit }
+             END { exit !found }' "$dir/live.trace" 2>/dev/null && break
+        sleep 0.33
+    done
     xdotool keyup shift
     sleep 0.3
     finish

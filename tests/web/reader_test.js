@@ -59,7 +59,14 @@ for (const language of ['ja', 'en']) {
             await page.keyboard.press('Enter'); // GO
             await page.keyboard.down('Shift');
             await page.waitForFunction(() => Number(skyvanePage.textOf('Form1', 'Label8')) > 100, { timeout: 20000 });
-            nodes = await readWindow(page, caption);
+            // A readout's words follow its value a few times a second: the reader hears the climb
+            // within a second at most (ten times what it needs).
+            const altitudeRead = new RegExp(`^${w.altitude} (\\d+)$`);
+            for (let tries = 0; tries < 40; tries++) {
+                nodes = await readWindow(page, caption);
+                if (nodes.some(([, n]) => Number(altitudeRead.exec(n)?.[1]) > 100)) break;
+                await sleep(250);
+            }
             const at = (word) => nodes.findIndex(([r, n]) => r === 'StaticText' && new RegExp(`^${word} -?\\d+$`).test(n));
             const order = ['altitude', 'climb', 'fuel', 'rescued', 'aboard'].map((k) => at(w[k]));
             assert.ok(order.every((i) => i >= 0), `every readout read as caption and value: ${JSON.stringify(nodes)}`);

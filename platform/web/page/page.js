@@ -470,8 +470,15 @@ const skyvanePage = (() => {
             const canvas = item.text?.canvas;
             if (canvas && el.firstChild === canvas) {
                 // A readout changes 64 times a second; a reader needs its words a few times a
-                // second, and each change of them costs the page a style pass.
-                if (canvas.textContent !== spoken) readLater(canvas, spoken);
+                // second, and each change of them costs the page a style pass. Words a canvas
+                // has none of yet, and the message line's, are told at once.
+                if (canvas.textContent === spoken) return;
+                if (def.reading === 'readout' && canvas.textContent) {
+                    readLater(canvas, spoken);
+                } else {
+                    unread.delete(canvas);
+                    canvas.textContent = spoken;
+                }
             } else if (def.reading === 'readout') {
                 // Laid out: the value shows, its caption and value are read.
                 if (!item.said) {
