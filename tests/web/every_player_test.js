@@ -241,7 +241,8 @@ test('after one visit the game loads and plays with no network, and a new build 
             active: r?.active?.state, waiting: r?.waiting?.state, installing: r?.installing?.state,
             caches: await caches.keys() });
     })}`);
-    await page.waitForFunction(() => skyvanePage.state === 'playing');
+    // The page may still be loading itself again under the new build.
+    await h.settled(page, async () => skyvanePage.state === 'playing' && (await caches.keys()).length === 1);
     const after = await page.evaluate(() => caches.keys());
     assert.equal(after.length, 1, JSON.stringify(after));
     assert.notDeepEqual(after, before);
@@ -261,7 +262,12 @@ async function replayServer(routes) {
         route(request, response);
     });
     await new Promise((r) => server.listen(0, '127.0.0.1', r));
-    return { url: (p) => `http://127.0.0.1:${server.address().port}${p}`, stop: () => server.close() };
+    const stop = () => {
+        server.closeAllConnections();
+        server.close();
+    };
+    h.stops.push(stop);
+    return { url: (p) => `http://127.0.0.1:${server.address().port}${p}`, stop };
 }
 
 test('the page reads a replay\'s bytes as the native game does, and says what went wrong', async () => {

@@ -24,9 +24,13 @@ const chromium = process.env.SKYVANE_CHROMIUM || '/usr/bin/chromium';
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'skyvane-web-'));
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
+// Whatever a test starts, stopped when the file's tests end, passed or failed: a server left
+// running would keep the test file from ever ending.
+const stops = [];
 // A server of the page's own for a folder; its address and a way to stop it.
 async function serve(folder) {
     const server = spawn(process.execPath, [path.join(root, 'platform/web/serve.js'), folder, '0']);
+    stops.push(() => server.kill());
     const base = await new Promise((resolve, reject) => {
         server.stdout.on('data', (d) => {
             const m = /localhost:(\d+)/.exec(String(d));
@@ -37,7 +41,7 @@ async function serve(folder) {
     return { base, stop: () => server.kill() };
 }
 
-const h = { root, site, native, scripted, work, sleep, serve };
+const h = { root, site, native, scripted, work, sleep, serve, stops };
 
 before(async () => {
     h.server = await serve(site);
@@ -53,7 +57,7 @@ before(async () => {
 
 after(async () => {
     if (h.browser) await h.browser.close();
-    if (h.server) h.server.stop();
+    for (const stop of stops) stop();
     fs.rmSync(work, { recursive: true, force: true });
 });
 
@@ -79,6 +83,19 @@ h.open = async (query = '', replayText = null, viewport = { width: 1024, height:
     }
     await page.waitForFunction(() => skyvanePage.state !== 'loading' || skyvanePage.error);
     return page;
+};
+
+// Waits for `fn` to hold in the page, through any loads the page makes of itself on the way.
+h.settled = async (page, fn, limit = 30000) => {
+    for (const until = Date.now() + limit; ;) {
+        try {
+            if (await page.evaluate(fn)) return;
+        } catch (e) {
+            if (!/context was destroyed|navigat|Target closed|detached/i.test(e.message)) throw e;
+        }
+        if (Date.now() > until) throw new Error(`never held: ${fn}`);
+        await sleep(100);
+    }
 };
 
 h.shown = (form) => `[data-form=${form}]:not([hidden])`;
