@@ -5,8 +5,9 @@
 
 Each mutant changes one spot of a source file the way a slip of the keyboard would (a
 comparison flipped, `+ 1` made `+ 2`, `true` made `false`, `&&` made `||`, a call dropped, a
-number one more: the flight's lines and zones, the limits, the counts), is built in
-build-mutate/, and is run against the C++ suites (`ctest -L fast`). A mutant the
+number one more: the flight's lines and zones, the limits, the counts; a layout's measure a
+pixel more), is built in build-mutate/, and is run against the C++ suites (`ctest -L fast`,
+and for the sound and the signals the suites that play sound or send signals). A mutant the
 suites fail is caught; one they pass lives, and either a test is missing or the change does
 not change what the game does (an equivalent mutant), which a person decides.
 
@@ -21,11 +22,13 @@ run takes about twenty seconds a mutant. Not part of test.sh.
 
 import argparse
 import os
-import resource
 import random
 import re
+import resource
+import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -44,6 +47,17 @@ def default_files():
             if name.endswith((".cpp", ".h")):
                 files.append(f"{layer}/{name}")
     return files
+# Files whose faults only suites beyond the fast ones can see: the targets to build and the
+# tests to run as well. The sound plays into a private sound server the script starts.
+BEYOND = {
+    "platform/qt/sdl_sound.cpp": (["sound_test"], ["-L", "sound"]),
+    "platform/qt/sdl_library.cpp": (["sound_test"], ["-L", "sound"]),
+    "platform/qt/signal_watcher.cpp": (["skyvane", "listen"], ["-R", "^hostile_environment$"]),
+}
+# A layout's measures are twips, 15 to a pixel, rounded: one more twip is mostly the same
+# picture, so a measure there moves by a pixel.
+PIXEL_STEP = {"layouts": 15}
+
 # Each test process may take this much memory and no more: a mutant that grows without end must
 # not take the machine with it.
 MEMORY = 4 << 30
@@ -86,11 +100,12 @@ def mutants(path):
                 if what.startswith(("<", ">")) and re.search(r"\w<|>\w|<<|>>", code[m.start() - 1:m.end() + 1]):
                     continue
                 out.append((n, line[:m.start()] + repl + line[m.end():], what))
+        step = PIXEL_STEP.get(os.path.dirname(path), 1)
         if "'" not in code and '"' not in code:
             for m in NUMBER.finditer(code):
                 if "<<" in code or "0x" in code:
                     continue
-                bigger = str(int(m.group(1)) + 1)
+                bigger = str(int(m.group(1)) + step)
                 out.append((n, line[:m.start()] + bigger + line[m.end():], f"{m.group(1)} to {bigger}"))
         call = CALL.match(code)
         if call and not stripped.startswith(("return", "throw")):
@@ -110,8 +125,20 @@ def build_dir():
                         "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], check=True, stdout=subprocess.DEVNULL)
     # The seeds and scripted replays come from the game as it is, once: a mutant is then held to
     # the runs the real game makes.
-    subprocess.run(["cmake", "--build", BUILD, "--target", "seeds"] + SUITES, check=True,
+    extra = sorted({t for targets, _ in BEYOND.values() for t in targets})
+    subprocess.run(["cmake", "--build", BUILD, "--target", "seeds"] + SUITES + extra, check=True,
                    stdout=subprocess.DEVNULL)
+
+
+def sound_server():
+    """A private sound server for the sound suites, as test.sh starts one."""
+    folder = tempfile.mkdtemp(prefix="skyvane-mutate-")
+    out = subprocess.run(["bash", "-c", '. scripts/desktop.sh && skyvane_sound_server "$0" skyvane_test '
+                          '&& echo "$SKYVANE_PULSE_PID $PULSE_SERVER"', folder],
+                         cwd=ROOT, capture_output=True, text=True, check=True).stdout.split()
+    os.environ.update(PULSE_SERVER=out[1], PULSE_RUNTIME_PATH=f"{folder}/pulse",
+                      XDG_RUNTIME_DIR=f"{folder}/pulse", SKYVANE_TEST_SINK="skyvane_test")
+    return int(out[0])
 
 
 def limited():
@@ -125,16 +152,22 @@ def run_mutant(path, lines, n, new):
     try:
         with open(full, "w", encoding="utf-8") as f:
             f.write("\n".join(mutated))
-        b = subprocess.run(["cmake", "--build", BUILD, "--target"] + SUITES,
+        targets, beyond = BEYOND.get(path, ([], []))
+        b = subprocess.run(["cmake", "--build", BUILD, "--target"] + SUITES + targets,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if b.returncode != 0:
             return "does not build"
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         try:
-            t = subprocess.run(["ctest", "-L", "fast", f"-j{os.cpu_count() or 2}", "--stop-on-failure",
-                                "--timeout", "60"], cwd=BUILD, env=env, preexec_fn=limited,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
-            return "caught" if t.returncode != 0 else "LIVES"
+            for suites, timeout in ((["-L", "fast"], 60), (beyond, 600)):
+                if not suites:
+                    continue
+                t = subprocess.run(["ctest"] + suites + [f"-j{os.cpu_count() or 2}", "--stop-on-failure",
+                                   "--timeout", str(timeout)], cwd=BUILD, env=env, preexec_fn=limited,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=1200)
+                if t.returncode != 0:
+                    return "caught"
+            return "LIVES"
         except subprocess.TimeoutExpired:
             return "caught"  # the suites hung: as good as failed
     finally:
@@ -176,12 +209,15 @@ def main():
         chosen = pool[:args.count]
 
     build_dir()
+    pulse = sound_server() if any(c[0] in BEYOND for c in chosen) else None
     tally = {}
     started = time.time()
     for path, k, lines, n, new, what in chosen:
         result = run_mutant(path, lines, n, new)
         tally[result] = tally.get(result, 0) + 1
         print(f"{result:15} {path}:{k} line {n + 1}, {what}: {new.strip()}", flush=True)
+    if pulse:
+        os.kill(pulse, signal.SIGTERM)
     subprocess.run(["cmake", "--build", BUILD, "--target"] + SUITES, stdout=subprocess.DEVNULL)
     built = tally.get("caught", 0) + tally.get("LIVES", 0)
     print(f"\n{len(chosen)} mutants in {time.time() - started:.0f} s: {built} built, "
