@@ -121,5 +121,26 @@ TEST_F(WaveFiles, AFileThatCannotBeOpenedIsNotRead) {
     EXPECT_FALSE(readRegularFile(path, kMaxWaveFileBytes).has_value());
 }
 
+// A header is only believed within the limits the mixer can take: every field at each of its
+// limits and one beyond, in every combination. A zero among them would divide by zero.
+TEST(WaveHeaders, AFormatIsBelievedOnlyWithinItsLimits) {
+    const std::uint32_t channels[] = {0, 1, 8, 9, 0xFFFF};
+    const std::uint32_t rates[] = {0, 999, 1000, 384000, 384001, 0xFFFFFFFF};
+    const std::uint32_t bits[] = {0, 1, 2, 64, 65, 0xFFFF};
+    auto wave = toneWave(0.01, 1000, WaveFormat::Pcm16);
+    auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) wave[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    for (const auto c : channels)
+        for (const auto r : rates)
+            for (const auto b : bits) {
+                put(22, c, 2);
+                put(24, r, 4);
+                put(34, b, 2);
+                const bool within = c >= 1 && c <= 8 && r >= 1000 && r <= 384000 && b >= 2 && b <= 64;
+                EXPECT_EQ(plausibleWave(wave), within) << c << " channels, " << r << " Hz, " << b << " bits";
+            }
+}
+
 }  // namespace
 }  // namespace skyvane
