@@ -137,8 +137,10 @@ TEST(WaveHeaders, AFormatIsBelievedOnlyWithinItsLimits) {
                 put(22, c, 2);
                 put(24, r, 4);
                 put(34, b, 2);
-                const bool within = c >= 1 && c <= 8 && r >= 1000 && r <= 384000 && b >= 2 && b <= 64;
-                EXPECT_EQ(plausibleWave(wave), within) << c << " channels, " << r << " Hz, " << b << " bits";
+                const bool within =
+                    c >= 1 && c <= 8 && r >= 1000 && r <= 384000 && b >= 2 && b <= 64;
+                EXPECT_EQ(plausibleWave(wave), within)
+                    << c << " channels, " << r << " Hz, " << b << " bits";
             }
 }
 
