@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <cstdlib>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct Played {
     std::vector<std::string> trace;
     std::string end;
     friend bool operator==(const Played&, const Played&) = default;
+    friend void PrintTo(const Played& p, std::ostream* os) {
+        *os << "'" << p.end << "' after " << p.trace.size() << " lines of trace";
+    }
 };
 
 Played headless(const std::string& file) {
@@ -109,6 +113,70 @@ TEST(ReplayPlayers, AReplayEndsWhereItsLastInputLeavesTheGame) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(headless(c.file).end, c.end);
         EXPECT_EQ(inWindows(c.file).end, c.end);
+    }
+}
+
+// A replay file is outside input: it can name inputs no desktop makes. The reader refuses what
+// it can tell from the file alone; every other such input changes nothing, in either player:
+// the run plays as if the line were not there. The line marked "!" is the one no desktop makes.
+TEST(ReplayPlayers, AnInputNoDesktopMakesIsRefusedOrChangesNothing) {
+    // Joined, GO, Shift held from period 3 and repeating from 35 on, let go at 50.
+    const std::string head = "skyvane-replay 1\n0 click Form2 Command1\n2 click Form1 Command1\n";
+    const std::string flight = "3 down Form1 16\n35 repeat Form1 16\n37 repeat Form1 16\n";
+    const std::string tail = "50 up Form1 16\n60 wait\n";
+    const struct {
+        const char* what;
+        std::string file;
+        const char* refused;  // null: changes nothing
+    } cases[] = {
+        {"a click on a hidden button (BACK at the briefing)",
+         "skyvane-replay 1\n0 click Form2 Command1\n!1 click Form1 Command3\n5 wait\n", nullptr},
+        {"a click in a window not loaded", head + "!2 click Form3 Command1\n" + flight + tail,
+         nullptr},
+        {"a click on no button", head + "!2 click Form1 Label9\n" + flight + tail,
+         "there is no button Label9 on Form1"},
+        {"an edit of the box of an unloaded window",
+         head + "!2 text Form2 Text1 =Ghost\n" + flight + tail, nullptr},
+        {"focus on a hidden button",
+         "skyvane-replay 1\n0 click Form2 Command1\n!1 focus Form1 Command3\n1 "
+         "down Form1 13\n2 up Form1 13\n40 wait\n",
+         nullptr},
+        {"a repeat of a key not held", head + flight + "!39 repeat Form1 37\n" + tail, nullptr},
+        {"a repeat of a key after its up",
+         head + flight + "50 up Form1 16\n!52 repeat Form1 16\n60 wait\n", nullptr},
+        {"a repeat in another window", head + flight + "!39 repeat Form2 16\n" + tail, nullptr},
+        {"a repeat before the first period",
+         "skyvane-replay 1\n!0 repeat Form2 16\n0 click Form2 Command1\n5 wait\n", nullptr},
+        {"a repeat behind a box",
+         "skyvane-replay 1\n0 click Form2 Command1\n1 down Form1 16\n2 click Form1 Command2\n!40 "
+         "repeat Form1 16\n60 box\n70 wait\n",
+         nullptr},
+        {"an up of a key never down", head + "!2 up Form1 39\n" + flight + tail, nullptr},
+        {"a second down of a held key", head + flight + "!38 down Form1 16\n" + tail, nullptr},
+        {"a box closed with none open", head + "!2 box\n" + flight + tail, nullptr},
+        {"a repeat after other inputs of its period",
+         head + flight + "38 down Form1 37\n!38 repeat Form1 37\n" + tail,
+         "a repeat comes after other inputs of its period"},
+        {"an input before the one it follows", head + flight + "!20 click Form1 Command1\n" + tail,
+         "comes after the run reached period 37"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string with, without;
+        std::istringstream lines(c.file);
+        for (std::string line; std::getline(lines, line);) {
+            with += (line[0] == '!' ? line.substr(1) : line) + "\n";
+            if (line[0] != '!') without += line + "\n";
+        }
+        const Played a = headless(with), b = inWindows(with);
+        EXPECT_EQ(a, b) << firstDifference(a, b);
+        if (c.refused) {
+            EXPECT_NE(a.end.find(c.refused), std::string::npos) << a.end;
+            continue;
+        }
+        const Played plain = headless(without);
+        EXPECT_EQ(plain.end.rfind("refused", 0), std::string::npos) << plain.end;
+        EXPECT_EQ(a, plain) << firstDifference(a, plain);
     }
 }
 
