@@ -13,12 +13,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdlib>
+#include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fuzz/replay_generator.h"
+#include "layouts/layouts.h"
 #include "platform/pacer.h"
 #include "platform/qt/qt_desktop.h"
 #include "replay/headless_replay.h"
@@ -77,6 +80,62 @@ std::string firstDifference(const Played& a, const Played& b) {
                    b.trace[i] + "'";
     return "one trace has " + std::to_string(a.trace.size()) + " lines, the other " +
            std::to_string(b.trace.size());
+}
+
+// What is wrong with a line of a trace, or "": its period, then what happened and to what, each
+// form and element it names one the game has: a handler called ("Form1 Command1_Click", a
+// key's code after it), a property changed ("Form1.Label1 940", a caption may be empty), a
+// window's caption or focus ("Form1 focus Command1"), a sound ("sound HERI3.wav 9").
+std::string traceFault(const std::string& line) {
+    static const auto names = [] {
+        std::map<std::string, std::set<std::string>> n;
+        for (const FormDesign* f : {&titleLayout(), &missionLayout(), &closingLayout()})
+            for (const auto& e : f->elements) n[f->name].insert(e.name);
+        return n;
+    }();
+    auto digits = [](const std::string& s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    const auto first = line.find(' ');
+    if (first == std::string::npos || !digits(line.substr(0, first))) return "no period";
+    const auto second = line.find(' ', first + 1);
+    if (second == std::string::npos) return "nothing after what it names";
+    const std::string what = line.substr(first + 1, second - first - 1);
+    const std::string rest = line.substr(second + 1);
+    const auto dot = what.find('.');
+    if (what == "sound") {
+        const auto last = rest.rfind(' ');
+        if (last == std::string::npos || last == 0 || !digits(rest.substr(last + 1)))
+            return "a sound without its name and flags";
+        return "";
+    }
+    if (dot != std::string::npos) {
+        const auto form = names.find(what.substr(0, dot));
+        if (form == names.end() || !form->second.count(what.substr(dot + 1)))
+            return "no such element";
+        // A colour or an interval is named, then its number.
+        for (const std::string named : {"fore", "back", "fill", "every"})
+            if (rest == named || rest.rfind(named + " ", 0) == 0)
+                return digits(rest.substr(std::min(rest.size(), named.size() + 1)))
+                           ? ""
+                           : "a colour or interval without its number";
+        return "";
+    }
+    const auto form = names.find(what);
+    if (form == names.end()) return "no such window";
+    if (rest.rfind("caption ", 0) == 0) return "";
+    if (rest.rfind("focus ", 0) == 0) {
+        const std::string name = rest.substr(6);
+        return name == "-" || form->second.count(name) ? "" : "focus on no such element";
+    }
+    const auto underscore = rest.find('_');
+    if (underscore == std::string::npos) return "neither a handler, a caption nor the focus";
+    const std::string element = rest.substr(0, underscore);
+    if (element != "Form" && !form->second.count(element)) return "a handler of no such element";
+    const auto space = rest.find(' ', underscore);
+    if (space != std::string::npos && !digits(rest.substr(space + 1)))
+        return "a key that is no number";
+    return "";
 }
 
 std::uint64_t drawSeed() {
@@ -187,6 +246,10 @@ TEST(ReplayPlayers, EveryRandomFileEndsTheSameHeadlessAndInTheWindows) {
     for (int n = 0; n < kFiles; ++n) {
         const std::string file = fuzzing::randomReplay(seed + static_cast<std::uint64_t>(n));
         const Played a = headless(file), b = inWindows(file);
+        for (const auto& line : a.trace)
+            if (const auto fault = traceFault(line); !fault.empty())
+                FAIL() << "seed " << seed << " + " << n << ": the trace line '" << line
+                       << "': " << fault;
         if (a == b) {
             ended += a.end.rfind("phase=ended", 0) == 0;
             boxes += file.find(" box\n") != std::string::npos;
