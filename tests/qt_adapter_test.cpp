@@ -172,6 +172,58 @@ TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
     EXPECT_GT(yellowColumns(img, QRect(40, 64, 257, 57)), 120) << "the tribute";
 }
 
+// Each screen, pixel for pixel, as it was looked at and approved (tests/pictures/): the title
+// with its prologue risen, the briefing, the helicopter falling after GO and
+// steered off the map's corner, the farewell. Probes
+// sample a screen; this sees an element a pixel out of place, a border a pixel short, a colour
+// or a face changed. A failure leaves the render and its changed pixels (in red) beside the
+// renders; SKYVANE_APPROVE=1 writes the renders as the new pictures, to be looked at and
+// committed.
+TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
+    const bool approve = qEnvironmentVariableIsSet("SKYVANE_APPROVE");
+    auto hold = [&](const Form& f, const QString& name) {
+        const QImage got = render(f, name.toUtf8().constData());
+        const QString file = QString(SKYVANE_TESTS "/pictures/%1.png").arg(name);
+        if (approve) {
+            ASSERT_TRUE(got.save(file));
+            return;
+        }
+        const QImage want = QImage(file).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(want.isNull()) << file.toStdString();
+        ASSERT_EQ(got.size(), want.size()) << name.toStdString();
+        QImage changed = want;
+        int count = 0;
+        QRect where;
+        for (int y = 0; y < got.height(); ++y)
+            for (int x = 0; x < got.width(); ++x)
+                if (got.pixel(x, y) != want.pixel(x, y)) {
+                    ++count;
+                    where |= QRect(x, y, 1, 1);
+                    changed.setPixel(x, y, qRgb(255, 0, 0));
+                }
+        if (count) changed.save(renderPath(name + "-changed"));
+        EXPECT_EQ(count, 0) << name.toStdString() << ": pixels changed within (" << where.left()
+                            << ", " << where.top() << ")-(" << where.right() << ", "
+                            << where.bottom() << "); see " << renderPath(name).toStdString();
+    };
+    for (int i = 0; i < 100; ++i) desktop.runPeriod();
+    hold(game.title, "title");
+    join("Ace");
+    hold(m, "briefing");
+    desktop.click(m.Command1);
+    for (int i = 0; i < 40; ++i) desktop.runPeriod();
+    hold(m, "falling");
+    // Steered left and down, beyond the map's left and bottom edges: the lamps and two pointers.
+    key(QEvent::KeyPress, Qt::Key_Left, m);
+    key(QEvent::KeyPress, Qt::Key_Down, m);
+    m.HeliX = -300;
+    m.HeliZ = 3000;
+    desktop.runPeriod();
+    hold(m, "off-the-map");
+    desktop.invoke([&] { desktop.show(game.closing); });
+    hold(game.closing, "farewell");
+}
+
 TEST(QtLook, LayoutFacesResolveToTheIpaFaces) {
     const struct {
         FontDesign design;
