@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -30,6 +32,7 @@
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
+#include "platform/reading.h"
 #include "replay/headless_replay.h"
 #include "screens/game.h"
 #include "tests/behind_box.h"
@@ -172,7 +175,8 @@ TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
     EXPECT_GT(yellowColumns(img, QRect(40, 64, 257, 57)), 120) << "the tribute";
 }
 
-// Each screen, pixel for pixel, as it was looked at and approved (tests/pictures/): the title
+// Each screen, pixel for pixel and word for word, as it was looked at, listened to and approved
+// (tests/pictures/): the title
 // with its prologue risen, the briefing, the helicopter falling after GO and
 // steered off the map's corner, the farewell. Probes
 // sample a screen; this sees an element a pixel out of place, a border a pixel short, a colour
@@ -181,7 +185,30 @@ TEST_F(QtGame, ClosingScreenThanksThePilotByName) {
 // committed.
 TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
     const bool approve = qEnvironmentVariableIsSet("SKYVANE_APPROVE");
+    // And what a screen reader reads of it, in reading order: each element it is told of, by
+    // its name in the game and the words it hears, a frame's elements within it.
+    auto holdReading = [&](const Form& f, const QString& name) {
+        std::string got;
+        std::function<void(const std::string&, int)> walk = [&](const std::string& in, int depth) {
+            for (const Element* e : readingOrder(f, in)) {
+                const auto* c = dynamic_cast<const Control*>(e);
+                if ((c && !c->visible()) || spokenOf(*e).hidden) continue;
+                got += std::string(2 * depth, ' ') + e->name() + ": " + spokenOf(*e).name + "\n";
+                if (e->kind() == ElementKind::Frame) walk(e->name(), depth + 1);
+            }
+        };
+        walk("", 0);
+        const QString file = QString(SKYVANE_TESTS "/pictures/%1.reading.txt").arg(name);
+        if (approve) {
+            std::ofstream(file.toStdString(), std::ios::binary) << got;
+            return;
+        }
+        std::ifstream in(file.toStdString(), std::ios::binary);
+        const std::string want{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(got, want) << name.toStdString();
+    };
     auto hold = [&](const Form& f, const QString& name) {
+        holdReading(f, name);
         const QImage got = render(f, name.toUtf8().constData());
         const QString file = QString(SKYVANE_TESTS "/pictures/%1.png").arg(name);
         if (approve) {
