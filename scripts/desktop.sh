@@ -70,3 +70,29 @@ skyvane_box() {  # [TIMEOUT_MS]
     done
     return 1
 }
+
+# Waits for the end line of a replay the program watches in its windows, started with
+# SKYVANE_TRACE_PACE=1 so that its stderr (ERR) tells each period it plays: as long as the
+# periods go on, however slowly a loaded machine plays them. Gives up, saying why, once no
+# period has come for 60 s, or once the program has played ten times the periods the replay
+# needs (PERIODS, where its headless replay ended) and a second more, with no end line.
+skyvane_wait_end_line() {  # PID OUT ERR PERIODS
+    local pid="$1" out="$2" err="$3" most=$((10 * $4 + 64)) period=0 last=-1 since
+    since=$(date +%s)
+    while kill -0 "$pid" 2>/dev/null && [ ! -s "$out" ]; do
+        period=$(tail -c 4096 "$err" 2>/dev/null | grep -a '^skyvane: tick ' | tail -n 1 | cut -d' ' -f3)
+        period=${period:-0}
+        if [ "$period" != "$last" ]; then
+            last=$period
+            since=$(date +%s)
+        elif [ $(($(date +%s) - since)) -ge 60 ]; then
+            echo "no period for 60 s after period $period, and no end line"
+            return 1
+        fi
+        if [ "$period" -gt "$most" ]; then
+            echo "no end line by period $period; the replay ends by period $4"
+            return 1
+        fi
+        sleep 0.1
+    done
+}

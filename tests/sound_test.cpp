@@ -100,31 +100,39 @@ class RealSound : public ::testing::Test {
 
 // The recording's own clock is the monitor's stream, so the test measures sound in it rather than
 // lining it up with the wall clock.
+// A mixer starved by a busy machine leaves a gap wherever it falls, now and then on a seam: a
+// gap at a seam is listened for again, twice at most. A loop that does not come round whole
+// leaves its gap at every seam, every time.
 TEST_F(RealSound, RotorLoopsUntilStoppedAndFallsSilentAtOnce) {
     const int loop =
         static_cast<int>(readFile(std::string(SKYVANE_ASSETS) + "/" + kRotor).size() - 44) / 2 /
         (22050 / 50);
-    Recorder rec(sink);
-    const auto start = Clock::now();
-    sound->play(kRotor, kSoundAsync | kSoundLoop);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2000));  // over two lengths of the loop
-    sound->play(nullptr, kSoundSync);
-    const auto played =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1800));  // past the sink's latency
-    const auto rms = rec.stop();
-
-    const int first = firstLoud(rms), last = lastLoud(rms);
-    ASSERT_GE(first, 0) << "nothing was heard";
-    // Where the loop comes round, the sound goes straight on.
     std::string gaps;
-    for (int seam = first + loop; seam <= last; seam += loop)
-        for (int i = seam - 1; i <= seam + 1; ++i)
-            if (rms[static_cast<size_t>(i)] < kQuiet)
-                gaps += " " + std::to_string((i - first) * 20) + "ms";
-    EXPECT_EQ(gaps, "") << "the loop had gaps where it comes round";
-    EXPECT_GT(loudWindows(rms), loop * 3 / 2) << "the loop ended by itself";
-    EXPECT_LE((last - first + 1) * 20, played + 250) << "still sounding after the stop";
+    for (int listening = 0; listening < 3; ++listening) {
+        Recorder rec(sink);
+        const auto start = Clock::now();
+        sound->play(kRotor, kSoundAsync | kSoundLoop);
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(2000));  // over two lengths of the loop
+        sound->play(nullptr, kSoundSync);
+        const auto played =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1800));  // past the sink's latency
+        const auto rms = rec.stop();
+
+        const int first = firstLoud(rms), last = lastLoud(rms);
+        ASSERT_GE(first, 0) << "nothing was heard";
+        EXPECT_GT(loudWindows(rms), loop * 3 / 2) << "the loop ended by itself";
+        EXPECT_LE((last - first + 1) * 20, played + 250) << "still sounding after the stop";
+        // Where the loop comes round, the sound goes straight on.
+        gaps.clear();
+        for (int seam = first + loop; seam <= last; seam += loop)
+            for (int i = seam - 1; i <= seam + 1; ++i)
+                if (rms[static_cast<size_t>(i)] < kQuiet)
+                    gaps += " " + std::to_string((i - first) * 20) + "ms";
+        if (gaps.empty()) break;
+    }
+    EXPECT_EQ(gaps, "") << "the loop had gaps where it comes round, three times over";
 }
 
 TEST_F(RealSound, ExplosionPlaysOnceToItsEnd) {
