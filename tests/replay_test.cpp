@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -23,6 +24,7 @@
 
 #include "fuzz/round_trip.h"
 #include "platform/headless/headless_desktop.h"
+#include "platform/text_codec.h"
 #include "replay/format.h"
 #include "replay/headless_replay.h"
 #include "replay/output_file.h"
@@ -124,6 +126,69 @@ TEST(ReplayFormat, ABadFileIsRefusedWithItsLineAndWhy) {
         EXPECT_EQ(read.error->line, c.line);
         EXPECT_NE(read.error->what.find(c.says), std::string::npos) << read.error->what;
         EXPECT_TRUE(read.inputs.empty());
+    }
+}
+
+// Each limit of the reader holds exactly at its edge: the value at the limit is read, the one
+// beyond it refused, and why. Each refusal says the line as printable text.
+TEST(ReplayFormat, EveryLimitHoldsAtItsEdgeAndNotOneBeyond) {
+    const auto week = std::to_string(replay::kMaxPeriod);
+    const auto pastAWeek = std::to_string(replay::kMaxPeriod + 1);
+    const auto text = [](std::size_t lineBytes) {
+        const std::string start = "5 text Form2 Text1 =";
+        return kHead + start + std::string(lineBytes - start.size(), 'a') + "\n";
+    };
+    const struct {
+        const char* what;
+        std::string at, beyond;
+        const char* says;  // of the one beyond
+    } cases[] = {
+        {"the last period", kHead + week + " wait\n", kHead + pastAWeek + " wait\n", "week"},
+        {"the end of a stall", kHead + "0 skip " + week + "\n",
+         kHead + "0 skip " + pastAWeek + "\n", "week"},
+        {"the highest key", kHead + "5 down Form1 255\n", kHead + "5 down Form1 256\n",
+         "cannot read"},
+        {"the lowest key", kHead + "5 down Form1 1\n", kHead + "5 down Form1 0\n", "cannot read"},
+        {"the longest number (read, and more than a week)", kHead + "9999999999999999999 wait\n",
+         kHead + "10000000000000000000 wait\n", "cannot read"},
+        {"an old stall at the first period it fits", kHead + "1 skip 1\n", kHead + "0 skip 0\n",
+         "cannot be replayed"},
+        {"the longest line", text(replay::kMaxLine), text(replay::kMaxLine + 1), "too long"},
+        {"the longest name", kHead + "5 click Form1 C" + std::string(63, 'x') + "\n",
+         kHead + "5 click Form1 C" + std::string(64, 'x') + "\n", "cannot read"},
+    };
+    auto printable = [](const std::string& said) {
+        return std::all_of(said.begin(), said.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto at = readText(c.at), beyond = readText(c.beyond);
+        if (std::string(c.what).find("more than a week") != std::string::npos) {
+            ASSERT_TRUE(at.error);
+            EXPECT_NE(at.error->what.find("week"), std::string::npos) << at.error->what;
+        } else {
+            EXPECT_FALSE(at.error) << at.error->what;
+        }
+        ASSERT_TRUE(beyond.error);
+        EXPECT_NE(beyond.error->what.find(c.says), std::string::npos) << beyond.error->what;
+        EXPECT_TRUE(printable(beyond.error->what)) << beyond.error->what;
+    }
+    // Every byte of a name: written percent-encoded in printable ASCII and read back the same;
+    // a byte the writer encodes is refused raw, and its refusal is printable too.
+    for (int b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        const std::string byte(1, static_cast<char>(b));
+        const auto encoded = percentEncode(byte);
+        EXPECT_TRUE(printable(encoded) && encoded.find(' ') == std::string::npos) << encoded;
+        EXPECT_EQ(percentDecode(encoded), byte);
+        const auto raw = readText(kHead + "5 text Form2 Text1 =" + byte + "x\n");
+        if (encoded == byte) {
+            ASSERT_FALSE(raw.error) << raw.error->what;
+            EXPECT_EQ(raw.inputs[0].text, byte + "x");
+        } else if (b != '\n') {
+            ASSERT_TRUE(raw.error);
+            EXPECT_TRUE(printable(raw.error->what)) << raw.error->what;
+        }
     }
 }
 
