@@ -338,8 +338,8 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms, From f
         case Input::Kind::Repeat:
             // Only the key pressed last repeats, in the window it went down in, until it is let
             // go or a box takes the keyboard.
-            if (from == From::Replay && form && form == keyForm_ && in.code == repeatKey_ &&
-                takesInput()) {
+            if (from == From::Replay && form && form == keyForm_ && repeatKey_ != 0 &&
+                in.code == repeatKey_ && takesInput()) {
                 record(in);
                 deliverKeyDown(*form, in.code, true);
             }

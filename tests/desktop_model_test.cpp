@@ -150,15 +150,17 @@ struct Model {
     }
     std::int64_t nowUs() const { return static_cast<std::int64_t>(period) * kPeriodUs; }
 
+    // A code no key has (1 to 255 are the keys) is nothing.
+    static bool noKey(int k) { return k < 1 || k >= vk::kCount; }
     void press(int k) {
-        if (ended || isHeld(k) || focus == "Name") return;
+        if (ended || noKey(k) || isHeld(k) || focus == "Name") return;
         held.push_back(k);
         repeatKey = k;
         nextRepeatUs = nowUs() + kRepeatDelayUs;
         deliverDown(k, false);
     }
     void release(int k) {
-        if (ended || !isHeld(k)) return;
+        if (ended || noKey(k) || !isHeld(k)) return;
         held.erase(std::find(held.begin(), held.end(), k));
         if (k == repeatKey) repeatKey = 0;
         deliverUp(k);
@@ -215,7 +217,8 @@ std::string describe(const Step& s) {
                                   "lose keyboard", "repeat",  "periods", "stall"};
     std::ostringstream o;
     o << names[s.kind];
-    if (s.key) o << " " << s.key;
+    if (s.kind == Step::Press || s.kind == Step::Release || s.kind == Step::Repeat)
+        o << " " << s.key;
     if (!s.element.empty()) o << " " << s.element;
     if (s.periods) o << " " << s.periods;
     return o.str();
@@ -223,7 +226,9 @@ std::string describe(const Step& s) {
 
 std::vector<Step> draw(std::uint64_t seed) {
     std::mt19937_64 rnd(seed);
-    const int keys[] = {vk::Shift, vk::Left, vk::Return, vk::Space, kShowAll, kQuit, 90};
+    // The game's keys, the window's own, and the codes at the edges of the keys and beyond.
+    const int keys[] = {vk::Shift, vk::Left, vk::Return, vk::Space,      kShowAll,   kQuit,
+                        90,        0,        1,          vk::kCount - 1, vk::kCount, -1};
     const char* elements[] = {"Ok", "Hide", "Name", "Missing"};
     std::vector<Step> steps;
     const int n = 20 + static_cast<int>(rnd() % 60);
