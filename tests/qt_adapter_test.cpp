@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFontInfo>
@@ -188,16 +189,39 @@ TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
     // And what a screen reader reads of it, in reading order: each element it is told of, by
     // its name in the game and the words it hears, a frame's elements within it.
     auto holdReading = [&](const Form& f, const QString& name) {
-        std::string got;
+        std::string got, words;
         std::function<void(const std::string&, int)> walk = [&](const std::string& in, int depth) {
             for (const Element* e : readingOrder(f, in)) {
                 const auto* c = dynamic_cast<const Control*>(e);
                 if ((c && !c->visible()) || spokenOf(*e).hidden) continue;
-                got += std::string(2 * depth, ' ') + e->name() + ": " + spokenOf(*e).name + "\n";
+                const std::string said = spokenOf(*e).name;
+                got += std::string(2 * depth, ' ') + e->name() + ": " + said + "\n";
+                words += std::string(2 * depth, ' ') +
+                         QString::fromStdString(said)
+                             .replace('\r', ' ')
+                             .replace('\n', ' ')
+                             .toStdString() +
+                         "\n";
                 if (e->kind() == ElementKind::Frame) walk(e->name(), depth + 1);
             }
         };
         walk("", 0);
+        // The Qt window's accessible tree reads the same words in the same order, and each
+        // element knows its place among its siblings.
+        std::string tree;
+        std::function<void(QAccessibleInterface*, int)> read = [&](QAccessibleInterface* at,
+                                                                   int depth) {
+            for (int i = 0; i < at->childCount(); ++i) {
+                QAccessibleInterface* kid = at->child(i);
+                ASSERT_NE(kid, nullptr);
+                EXPECT_EQ(at->indexOfChild(kid), i);
+                tree +=
+                    std::string(2 * depth, ' ') + kid->text(QAccessible::Name).toStdString() + "\n";
+                read(kid, depth + 1);
+            }
+        };
+        read(QAccessible::queryAccessibleInterface(&window(f)), 0);
+        EXPECT_EQ(tree, words) << name.toStdString();
         const QString file = QString(SKYVANE_TESTS "/pictures/%1.reading.txt").arg(name);
         if (approve) {
             std::ofstream(file.toStdString(), std::ios::binary) << got;
