@@ -215,6 +215,7 @@ TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
                 QAccessibleInterface* kid = at->child(i);
                 ASSERT_NE(kid, nullptr);
                 EXPECT_EQ(at->indexOfChild(kid), i);
+                EXPECT_EQ(kid->indexOfChild(at), -1) << "a parent is no child";
                 tree +=
                     std::string(2 * depth, ' ') + kid->text(QAccessible::Name).toStdString() + "\n";
                 read(kid, depth + 1);

@@ -190,11 +190,13 @@ TEST(ReplayPlayers, AnInputNoDesktopMakesIsRefusedOrChangesNothing) {
     } cases[] = {
         {"a click on a hidden button (BACK at the briefing)",
          "skyvane-replay 1\n0 click Form2 Command1\n!1 click Form1 Command3\n5 wait\n", nullptr},
+        {"a click on join in the title, hidden once joined",
+         head + "!2 click Form2 Command1\n" + flight + tail, nullptr},
         {"a click in a window not loaded", head + "!2 click Form3 Command1\n" + flight + tail,
          nullptr},
         {"a click on no button", head + "!2 click Form1 Label9\n" + flight + tail,
          "there is no button Label9 on Form1"},
-        {"an edit of the box of an unloaded window",
+        {"an edit of the name box in the title, hidden once joined",
          head + "!2 text Form2 Text1 =Ghost\n" + flight + tail, nullptr},
         {"focus on a hidden button",
          "skyvane-replay 1\n0 click Form2 Command1\n!1 focus Form1 Command3\n1 "
