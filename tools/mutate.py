@@ -17,7 +17,7 @@ not change what the game does (an equivalent mutant), which a person decides.
 
 Without files it samples every file of every layer the fast suites build (app/ and the web
 desktop are tested by the slower suites). Without --seed it draws one, and prints it first. The
-run takes about twenty seconds a mutant. Not part of test.sh.
+run takes twenty to thirty seconds a mutant on two cores. Not part of test.sh.
 """
 
 import argparse
