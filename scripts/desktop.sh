@@ -10,7 +10,7 @@
 skyvane_display() {  # WORK_DIR SIZE [nowm]
     local fd="$1/display.fd"
     : >"$fd"
-    Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp -noreset 3>"$fd" >/dev/null 2>&1 &
     SKYVANE_DISPLAY_PIDS=($!)
     for _ in $(seq 100); do [ -s "$fd" ] && break; sleep 0.05; done
     export DISPLAY=":$(cat "$fd")"

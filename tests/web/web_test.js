@@ -73,6 +73,9 @@ test('a run played in the browser, as the page recorded it, replays headless to 
 
 // The client area's pixels as the screen shows them, scaled back by the page's zoom.
 async function clientPixels(page) {
+    // Once every picture shown has its pixels: a busy machine decodes them late.
+    await page.waitForFunction(() => [...document.querySelectorAll('[data-form=Form1] img')]
+        .every((i) => i.hidden || !i.getAttribute('src') || (i.complete && i.naturalWidth > 0)));
     const client = await page.$(`${shown('Form1')} .sv-client`);
     const png = await client.screenshot({ encoding: 'base64' });
     const pixels = await page.evaluate(async (data) => {
