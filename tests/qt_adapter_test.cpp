@@ -734,8 +734,8 @@ TEST(QtViews, EveryWidgetStandsWhereItsElementIsAfterEveryPeriodOfRandomFlights)
             }
         }
     }
-    // The flights flew: the helicopter was in the air for most of the periods.
-    EXPECT_GT(flown, 2000) << "SKYVANE_SEED=" << seed;
+    // The flights flew: the helicopter was in the air for hundreds of periods.
+    EXPECT_GT(flown, 500) << "SKYVANE_SEED=" << seed;
 }
 
 TEST_F(QtGame, KeysReachTheFlightAndHeldKeysRepeatThroughTheAdapter) {
