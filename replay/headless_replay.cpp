@@ -38,13 +38,4 @@ bool reportReplay(const std::string& path, const replay::ReadResult& file, std::
     return true;
 }
 
-int replayFile(const std::string& path, std::FILE* out, std::FILE* err) {
-    auto file = readReplay(path);
-    if (!reportReplay(path, file, err)) return 2;
-    NullSound silence;
-    const std::string line = replayHeadless(std::move(file.inputs), silence);
-    std::fprintf(out, "%s\n", line.c_str());
-    return 0;
-}
-
 }  // namespace skyvane

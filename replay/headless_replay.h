@@ -29,8 +29,4 @@ std::string replayHeadless(replay::Recording inputs, Sound& sound, TraceLog* tra
 // true if it can be replayed.
 bool reportReplay(const std::string& path, const replay::ReadResult& file, std::FILE* err);
 
-// Reads the replay file and plays it: prints the end line on out and returns 0, or prints why
-// the file cannot be replayed, with its name and line, on err and returns 2.
-int replayFile(const std::string& path, std::FILE* out, std::FILE* err);
-
 }  // namespace skyvane
