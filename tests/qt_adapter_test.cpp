@@ -672,7 +672,8 @@ TEST(QtKeys, EveryQtKeyBecomesAVirtualKeyCode) {
     }
 }
 
-// The windows show where each element stands and whether it shows, after every period of
+// The windows show where each element stands, whether it shows and where the keyboard's focus
+// is, after every period of
 // random flights: keys held and let go at random, GO and BACK and the boxes as they come. A
 // change the model makes that a window misses (a move along one axis only, say) shows here.
 // SKYVANE_SEED=N draws the same flights again.
@@ -718,6 +719,13 @@ TEST(QtViews, EveryWidgetStandsWhereItsElementIsAfterEveryPeriodOfRandomFlights)
             for (const Form* f : game.forms()) {
                 FormWindow* window = desktop.windowFor(*f);
                 if (!window || !f->loaded()) continue;
+                // The keyboard's focus is on the element the window gives it to, once it shows.
+                if (const auto* focus = f->focus(); focus && f->visible()) {
+                    QApplication::processEvents();
+                    if (window->focusWidget() != window->widgetFor(*focus))
+                        FAIL() << "SKYVANE_SEED=" << seed << ", flight " << flight << ", period "
+                               << desktop.period() << ": the focus is not on " << focus->name();
+                }
                 for (const auto& e : f->elements()) {
                     const auto* c = dynamic_cast<const Control*>(e.get());
                     QWidget* w = window->widgetFor(*e);
