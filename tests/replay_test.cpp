@@ -28,6 +28,7 @@
 #include "replay/format.h"
 #include "replay/headless_replay.h"
 #include "replay/output_file.h"
+#include "replay/trace_log.h"
 #include "screens/game.h"
 #include "screens/phase.h"
 
@@ -190,6 +191,35 @@ TEST(ReplayFormat, EveryLimitHoldsAtItsEdgeAndNotOneBeyond) {
             EXPECT_TRUE(printable(raw.error->what)) << raw.error->what;
         }
     }
+}
+
+// A trace keeps one event a line whatever a name holds, and gives every byte back: a name of
+// all 256 bytes, typed into the name box, reads back from its trace line.
+TEST(TraceLines, EveryByteOfANameReadsBackFromItsLine) {
+    std::string every;
+    for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+    auto read = readText(kHead + "0 text Form2 Text1 =" + percentEncode(every) + "\n1 wait\n");
+    ASSERT_FALSE(read.error) << read.error->what;
+    std::vector<std::string> lines;
+    TraceLog log([&](std::string_view line) { lines.emplace_back(line); });
+    NullSound sound;
+    replayHeadless(std::move(read.inputs), sound, &log);
+    const std::string start = "0 Form2.Text1 ";
+    const auto line = std::find_if(lines.begin(), lines.end(),
+                                   [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    ASSERT_NE(line, lines.end());
+    EXPECT_EQ(line->find('\n'), std::string::npos);
+    std::string back;
+    for (std::size_t i = start.size(); i < line->size(); ++i) {
+        if ((*line)[i] == '\\') {
+            ASSERT_EQ(line->compare(i, 2, "\\x"), 0) << *line;
+            back += static_cast<char>(std::stoi(line->substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else {
+            back += (*line)[i];
+        }
+    }
+    EXPECT_EQ(back, every);
 }
 
 // Skyvane 1.0 wrote a stall as "N skip N", losing the period it began at. Such a file is
