@@ -30,7 +30,8 @@ const stops = [];
 // A server of the page's own for a folder; its address and a way to stop it.
 async function serve(folder) {
     const server = spawn(process.execPath, [path.join(root, 'platform/web/serve.js'), folder, '0']);
-    stops.push(() => server.kill());
+    const stop = () => server.kill();
+    stops.push(stop);
     const base = await new Promise((resolve, reject) => {
         server.stdout.on('data', (d) => {
             const m = /localhost:(\d+)/.exec(String(d));
@@ -38,7 +39,7 @@ async function serve(folder) {
         });
         server.on('exit', () => reject(new Error('the server did not start')));
     });
-    return { base, stop: () => server.kill() };
+    return { base, stop };
 }
 
 const h = { root, site, native, scripted, work, sleep, serve, stops };
