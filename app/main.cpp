@@ -19,6 +19,7 @@
 #include "layouts/layouts.h"
 #include "mission/mission_sounds.h"
 #include "platform/pacer.h"
+#include "platform/qt/qt_application.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/sdl_sound.h"
@@ -59,6 +60,7 @@ constexpr const char* kUsage =
     "  --language L    the game's texts in L: ja (the game's own, the default) or en;\n"
     "                  a replay plays in the language it was recorded in unless L is given\n"
     "  --trace FILE    write every handler call, property change and sound call to FILE\n"
+    "  --languages     print the languages the game speaks, one a line\n"
     "  --version       print the version\n"
     "  -h, --help      print this help\n"
     "Qt's own options (-platform, -display, -style, ...) are passed on to Qt.\n";
@@ -177,6 +179,9 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
             o.headless = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--languages") {
+            for (const auto& l : skyvane::Catalog::languages()) std::printf("%s\n", l.c_str());
             return 0;
         } else if (a == "--version") {
             std::printf("skyvane %s\n", SKYVANE_VERSION);
@@ -360,6 +365,17 @@ void whileStarting(QtMsgType type, const QMessageLogContext&, const QString& mes
         qtStartupWords = message;
 }
 
+// Qt's default handler, for what the game lets through once it plays.
+QtMessageHandler qtHandler = nullptr;
+void whilePlaying(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // A screen reader that answers late about a key it was only told of (the game had the key
+    // already): Qt's bridge says so for every key, and nothing waits on the answer.
+    if (message.startsWith(QLatin1String("QSpiApplication::keyEventError")) ||
+        message.startsWith(QLatin1String("QSpiApplication::notifyKeyboardListenerCallback")))
+        return;
+    if (qtHandler) qtHandler(type, context, message);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -389,8 +405,9 @@ int main(int argc, char** argv) {
             if (a.rfind(named, 0) == 0) displayNamed = true;
     }
     const auto qtWords = qInstallMessageHandler(whileStarting);
-    QApplication app(argc, argv);
-    qInstallMessageHandler(qtWords);
+    skyvane::GameApplication app(argc, argv);
+    qtHandler = qtWords;
+    qInstallMessageHandler(whilePlaying);
     QApplication::setFont(skyvane::qtlook::font({}));
     QApplication::setWindowIcon(QIcon(skyvane::pictures::kSideLeft));
 

@@ -104,6 +104,7 @@ void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows) {
         it->readWith = row.readWith;
         it->spoken = row.spoken;
         it->spokenAtRest = row.spokenAtRest;
+        it->describedBy = row.describedBy;
     }
 }
 

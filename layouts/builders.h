@@ -115,6 +115,7 @@ struct ReadingRow {
     const char* readWith = "";      // the label whose caption names it
     const char* spoken = "";        // a picture's name
     const char* spokenAtRest = "";  // a lamp's name while it is off
+    const char* describedBy = "";   // a button's: the elements whose words describe it
 };
 // Sets the readings of the window's elements; every name must be one of them.
 void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows);

@@ -391,6 +391,11 @@ FormDesign build() {
                   {"Label18", Reading::Readout, "Label17"},
                   {"Label23", Reading::Readout, "Label22"},
                   {"Label9", Reading::Live},
+                  // The message line says what each button is for now: an outcome that gives a
+                  // button the focus is heard with it.
+                  {"Command1", Reading::Own, "", "", "", "Label9"},
+                  {"Command2", Reading::Own, "", "", "", "Label9"},
+                  {"Command3", Reading::Own, "", "", "", "Label9"},
                   {"Frame2", Reading::Own, "Label12"},
                   {"Frame1", Reading::Own, "Label11"},
                   {"Image2", Reading::Named, "", "ヘリコプター"},

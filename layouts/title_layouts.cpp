@@ -115,6 +115,8 @@ FormDesign buildClosing() {
                .look = {.fore = kBlue, .font = kTitleFont, .align = Align::Centre, .opaque = false},
                .tab = 0}),
     };
+    // The button that ends the game is heard with the tribute and the thanks to the pilot.
+    readAs(f, {{"Command1", Reading::Own, "", "", "", "Label1 Label3 Label4"}});
     return f;
 }
 

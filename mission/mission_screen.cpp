@@ -12,6 +12,7 @@
 #include "layouts/layouts.h"
 #include "mission/flight_rules.h"
 #include "platform/keys.h"
+#include "platform/reading.h"
 
 namespace skyvane {
 
@@ -125,6 +126,26 @@ MissionScreen::MissionScreen(Desktop& desktop, Sound& sound, const TextBox& pilo
     Timer5.onTimer = [this] { Timer5_Timer(); };
     Timer6.onTimer = [this] { Timer6_Timer(); };
     Timer7.onTimer = [this] { Timer7_Timer(); };
+}
+
+std::optional<std::string> MissionScreen::answerReader(int keyCode) const {
+    switch (keyCode) {
+        case 'A':
+            return spokenOf(Label8).name;
+        case 'V': {
+            std::string words = spokenOf(Label5).name;
+            // HeliY grows downwards.
+            const int moving = DirY * SpeedY;
+            if (moving != 0) words += " " + texts_.tr(moving > 0 ? kFalling : kRising);
+            return words;
+        }
+        case 'F':
+            return spokenOf(Label16).name;
+        case 'R':
+            return spokenOf(Label18).name + " " + spokenOf(Label23).name;
+        default:
+            return std::nullopt;
+    }
 }
 
 // ---- Setup ----

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "mission/mission_sounds.h"
 #include "platform/catalog.h"
@@ -137,6 +139,10 @@ class MissionScreen : public Form {
     void Timer6_Timer();
     void Timer7_Timer();
 
+    // A player who listens asks with A (altitude), V (vertical speed, and which way), F (fuel)
+    // and R (people rescued and on board); the answer is the panel's words.
+    std::optional<std::string> answerReader(int keyCode) const override;
+
   private:
     // One arrow key: the axis it sets, the pictures it gives the sprites and its lamp.
     struct Arrow {
@@ -186,6 +192,9 @@ inline constexpr const char* kRegret =
     "残念ながら今回のミッションを遂行出来なかったことは、誠に遺憾であります";
 inline constexpr const char* kRespectBefore = "しかしながら、「";
 inline constexpr const char* kRespectAfter = "」の勇気には心より敬意を表します";
+// Which way the helicopter moves, said after the vertical speed, which the gauge shows unsigned.
+inline constexpr const char* kRising = "上昇中";
+inline constexpr const char* kFalling = "下降中";
 }  // namespace mission_text
 
 }  // namespace skyvane

@@ -56,7 +56,33 @@ void DesktopBase::callClick(Button& button) {
 
 void DesktopBase::setTrace(Trace* trace) {
     trace_ = trace;
-    for (Form* f : forms_) f->setTrace(trace);
+    for (Form* f : forms_) relayTo(*f);
+}
+
+void DesktopBase::setListened(bool listened) {
+    if (listened_ == listened) return;
+    listened_ = listened;
+    for (Form* f : forms_) relayTo(*f);
+}
+
+// A form tells its changes to the relay only while somebody hears them.
+void DesktopBase::relayTo(Form& form) {
+    form.setTrace(trace_ || listened_ ? &relay_ : nullptr);
+}
+
+void DesktopBase::Relay::handlerCalled(const Form& form, std::string_view element,
+                                       std::string_view event, int code) {
+    if (desktop_.trace_) desktop_.trace_->handlerCalled(form, element, event, code);
+}
+
+void DesktopBase::Relay::elementChanged(Element& element, Property property) {
+    if (desktop_.trace_) desktop_.trace_->elementChanged(element, property);
+    if (desktop_.listened_) desktop_.news_.changed(element, property);
+}
+
+void DesktopBase::Relay::formChanged(Form& form, Property property) {
+    if (desktop_.trace_) desktop_.trace_->formChanged(form, property);
+    if (desktop_.listened_ && property == Property::Focus) desktop_.news_.focusMoved(form);
 }
 
 void DesktopBase::record(Input input) {
@@ -70,7 +96,7 @@ void DesktopBase::load(Form& form) {
     if (form.loaded()) return;
     form.resetElements();
     form.setLoaded(true);
-    form.setTrace(trace_);
+    relayTo(form);
     forms_.push_back(&form);
     attach(form);
     for (const auto& e : form.elements()) {
@@ -88,6 +114,8 @@ void DesktopBase::show(Form& form) {
     load(form);
     if (form.visible()) return;
     form.setVisible(true);
+    // A reader speaks the focus of a window it comes to.
+    if (listened_) news_.focusMoved(form);
     present(form, true);
 }
 
@@ -115,6 +143,7 @@ void DesktopBase::unload(Form& form) {
     detach(form);
     form.setLoaded(false);
     form.setTrace(nullptr);
+    news_.forget(form);
     forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
     if (keyForm_ == &form) keyForm_ = nullptr;
     for (auto& key : held_)
@@ -241,6 +270,13 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
     if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount || keyHeld(keyCode)) return;
     if (!form.loaded() || !form.visible()) return;
     if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return;
+    // A question to the game (how high, how fast) is answered aloud and is no input of the run:
+    // the game never sees the key, and a replay never holds it.
+    if (readerKeys_)
+        if (auto words = form.answerReader(keyCode)) {
+            say(form, *words);
+            return;
+        }
     record({.kind = Input::Kind::KeyDown, .form = form.design().name, .code = keyCode});
     held_.push_back({keyCode, &form});
     // Only the key pressed last repeats, as on the classic keyboard.

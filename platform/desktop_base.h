@@ -13,6 +13,7 @@
 #include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/reading.h"
 
 namespace skyvane {
 
@@ -90,12 +91,21 @@ class DesktopBase : public Desktop, private TimerClock {
     void loseKeyboard();
 
     bool keyHeld(int keyCode) const;
+    // The keys a player asks the game with (form.answerReader), for a player who listens: a
+    // screen reader, the audio guide. Off, every key is the game's, as it always was.
+    void setReaderKeys(bool on) { readerKeys_ = on; }
+    bool readerKeys() const { return readerKeys_; }
     bool modal() const { return boxes_ > 0; }
 
     // Listeners: the input sink records what the game takes; the trace hears every handler
     // call and property change of every loaded form.
     void setInputSink(InputSink* sink) { sink_ = sink; }
     void setTrace(Trace* trace);
+    // What screen readers are told of the forms' changes (platform/reading.h), while a desktop
+    // has one to tell; off, nothing is kept or worked out.
+    void setListened(bool listened);
+    bool listened() const { return listened_; }
+    std::vector<Notice> takeNews(std::uint64_t now) { return news_.take(now); }
 
     // A replay: while a source is set, the player is locked out, the desktop makes no repeats
     // of its own, and the source's inputs come in through apply() between periods and at their
@@ -122,11 +132,29 @@ class DesktopBase : public Desktop, private TimerClock {
     // Closes the open message box for a replay.
     virtual void closeMessageBox() = 0;
     virtual void quit() = 0;
+    // Words for a screen reader to speak now, in the form's window.
+    virtual void say(Form& form, const std::string& words) {
+        (void)form;
+        (void)words;
+    }
     // A handler failed with an exception: the game goes on, and the desktop says so.
     virtual void handlerFailed(const std::exception& error);
 
   private:
     class Applying;
+    // Passes every change on to the trace and to the news.
+    class Relay : public Trace {
+      public:
+        explicit Relay(DesktopBase& desktop) : desktop_(desktop) {}
+        void handlerCalled(const Form& form, std::string_view element, std::string_view event,
+                           int code) override;
+        void elementChanged(Element& element, Property property) override;
+        void formChanged(Form& form, Property property) override;
+
+      private:
+        DesktopBase& desktop_;
+    };
+    void relayTo(Form& form);
 
     void throwIfEnded() const;
     bool takesInput() const;
@@ -169,9 +197,13 @@ class DesktopBase : public Desktop, private TimerClock {
     int boxes_ = 0;
     bool ended_ = false;
     bool applying_ = false;
+    bool readerKeys_ = false;
     InputSink* sink_ = nullptr;
     InputSource* source_ = nullptr;
     Trace* trace_ = nullptr;
+    Relay relay_{*this};
+    ReaderNews news_;
+    bool listened_ = false;
 };
 
 }  // namespace skyvane

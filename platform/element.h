@@ -91,6 +91,7 @@ struct ElementDesign {
     std::string readWith;      // the label whose caption names this element (a readout, a box)
     std::string spoken;        // a picture's name, as the captions in the game's language
     std::string spokenAtRest;  // a shape's name while it has its design's fill (a lamp that is off)
+    std::string describedBy;   // a button's description: these elements' words (names, by spaces)
 };
 
 enum class Property {

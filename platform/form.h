@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,13 @@ class Form {
     virtual void Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift) {
         (void)KeyCode;
         (void)Shift;
+    }
+
+    // The words that answer a player's question asked with this key (how high, how fast), for
+    // screen readers; nullopt: the key is no question, and goes to the game.
+    virtual std::optional<std::string> answerReader(int keyCode) const {
+        (void)keyCode;
+        return std::nullopt;
     }
 
     // For the desktop and its adapters: the view that mirrors the form, and a second listener

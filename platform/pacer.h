@@ -35,6 +35,8 @@ class Pacer {
         next_ = period + 1;
     }
     double speed() const { return static_cast<double>(kPeriodNs) / periodNs_; }
+    // One period on the clock, at this speed.
+    std::int64_t periodNs() const { return static_cast<std::int64_t>(std::ceil(periodNs_)); }
 
     // Brings the desktop up to the clock: true if a period is due now, which the caller runs,
     // then asks again. In play, what a stall passed over is skipped, so one period at most is

@@ -69,6 +69,93 @@ std::vector<const Element*> namedWith(const Element& element) {
     return named;
 }
 
+namespace {
+
+std::vector<std::string> describers(const Element& element) {
+    std::vector<std::string> names(1);
+    for (char c : element.design().describedBy) {
+        if (c != ' ') {
+            names.back() += c;
+        } else if (!names.back().empty()) {
+            names.emplace_back();
+        }
+    }
+    if (names.back().empty()) names.pop_back();
+    return names;
+}
+
+bool describedBy(const Element& element, const std::string& name) {
+    const auto names = describers(element);
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+std::string describedOf(const Element& element) {
+    std::string words;
+    for (const auto& name : describers(element))
+        if (const auto* e = element.form().find(name)) {
+            const auto spoken = spokenOf(*e);
+            if (!spoken.hidden && !spoken.name.empty())
+                words += (words.empty() ? "" : " ") + spoken.name;
+        }
+    return words;
+}
+
+void ReaderNews::changed(const Element& element, Property property) {
+    if (property != Property::Caption && property != Property::FillColour &&
+        property != Property::Picture)
+        return;
+    for (const auto* e : namedWith(element))
+        if (pending_.insert(e).second) changed_.push_back(e);
+}
+
+void ReaderNews::focusMoved(const Form& form) {
+    focusMoved_.insert(&form);
+}
+
+void ReaderNews::forget(const Form& form) {
+    std::erase_if(changed_, [&](const Element* e) { return &e->form() == &form; });
+    std::erase_if(pending_, [&](const Element* e) { return &e->form() == &form; });
+    std::erase_if(told_, [&](const auto& t) { return &t.first->form() == &form; });
+    said_.erase(&form);
+    focusMoved_.erase(&form);
+}
+
+std::vector<Notice> ReaderNews::take(std::uint64_t period) {
+    std::vector<Notice> notices;
+    std::vector<const Element*> later;
+    for (const auto* e : changed_) {
+        const auto spoken = spokenOf(*e);
+        const auto& form = e->form();
+        if (e->design().reading == Reading::Live) {
+            pending_.erase(e);
+            if (spoken.name.empty() || said_[&form] == spoken.name) continue;
+            said_[&form] = spoken.name;
+            const auto* focus = form.focus();
+            const bool withFocus =
+                focusMoved_.count(&form) > 0 && focus && describedBy(*focus, e->name());
+            notices.push_back({Notice::Kind::Said, e, spoken.name, withFocus});
+            continue;
+        }
+        auto told = told_.find(e);
+        if (told != told_.end() && told->second.words == spoken.name) {
+            pending_.erase(e);
+            continue;
+        }
+        if (told != told_.end() && period < told->second.at + kEvery) {
+            later.push_back(e);
+            continue;
+        }
+        pending_.erase(e);
+        told_[e] = {spoken.name, period};
+        notices.push_back({Notice::Kind::Renamed, e, spoken.name, false});
+    }
+    changed_ = std::move(later);
+    focusMoved_.clear();
+    return notices;
+}
+
 std::vector<const Element*> readingOrder(const Form& form, const std::string& container) {
     std::vector<const Element*> order;
     for (const auto& e : form.elements())

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -56,6 +57,15 @@ class ShownTexts : public Trace {
     const TextBox* pilot = nullptr;
     const Catalog* catalog = &Catalog::source();
     std::set<std::string> texts;
+    // What a screen reader was told, period by period, and what the message line read at the
+    // end of each period.
+    struct Told {
+        std::uint64_t period;
+        Notice::Kind kind;
+        std::string element, words;
+    };
+    std::vector<Told> told;
+    std::vector<std::string> lines;
 };
 
 // Plays a replay file headless, in the language given (or the file's own), and gathers what it
@@ -88,7 +98,19 @@ std::string play(const std::string& file, const std::optional<std::string>& lang
         desktop.setInputSink(nullptr);
         desktop.endFromOutside();
     };
-    auto runPeriod = [&] { desktop.runPeriod(); };
+    // After every period: what a reader is told, the message line, and the answers to every
+    // question a player may ask (which are said, not shown, and as much the catalog's).
+    desktop.setListened(true);
+    auto& mission = run.game().mission;
+    auto runPeriod = [&] {
+        desktop.runPeriod();
+        for (const auto& n : desktop.takeNews(desktop.period()))
+            shown.told.push_back({desktop.period(), n.kind, n.element->name(), n.words});
+        if (!mission.loaded()) return;
+        shown.lines.push_back(spokenOf(mission.Label9).name);
+        for (int key : {'A', 'V', 'F', 'R'})
+            if (auto words = mission.answerReader(key)) shown.texts.insert(*words);
+    };
     desktop.whileMessageBox = [&](const MessageBoxCall& box) {
         shown.add(box.text);
         run.player()->pump(runPeriod);
@@ -242,6 +264,34 @@ TEST(Catalogs, ALanguageChangesTheTextsOfARunAndNothingElse) {
         const auto english = file.substr(0, header) + "language en\n" + file.substr(header);
         EXPECT_EQ(play(english, std::nullopt, recorded), inJapanese);
         EXPECT_EQ(recorded.texts, en.texts);
+    }
+}
+
+// What a screen reader is told over every recorded run: each new text of the message line once,
+// as it stands at the end of a period (a blinking warning once, not at each blink), and of any
+// other element at most one change every half second, never the words it told last.
+TEST(Reader, EveryRunTellsEachMessageOnceAndNoElementMoreThanTwiceASecond) {
+    SCOPED_TRACE("SKYVANE_SEED=" + std::to_string(seed()));
+    for (const auto& file : replayFiles()) {
+        ShownTexts shown;
+        play(file, std::nullopt, shown);
+        std::vector<std::string> messages, said;
+        for (const auto& line : shown.lines)
+            if (!line.empty() && (messages.empty() || messages.back() != line))
+                messages.push_back(line);
+        std::map<std::string, ShownTexts::Told> last;
+        for (const auto& t : shown.told) {
+            if (t.kind == Notice::Kind::Said) {
+                said.push_back(t.words);
+                continue;
+            }
+            if (auto before = last.find(t.element); before != last.end()) {
+                EXPECT_GE(t.period, before->second.period + ReaderNews::kEvery) << t.element;
+                EXPECT_NE(t.words, before->second.words) << t.element;
+            }
+            last[t.element] = t;
+        }
+        EXPECT_EQ(said, messages) << file.substr(0, 400);
     }
 }
 

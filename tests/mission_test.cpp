@@ -351,6 +351,43 @@ TEST_F(Mission, HeldShiftLosesLiftAtTheNextRepeatWhenTheTankRunsDry) {
     }
 }
 
+// A player who listens asks with keys of their own: how high, how fast and which way (the
+// gauge shows no sign), how much fuel, how many are safe. The answer is the panel's words; the
+// key never reaches the game, so on a dry tank it takes no lift away, and no run records it.
+TEST_F(Mission, QuestionsAreAnsweredFromThePanelAndAreNoKeysOfTheGame) {
+    go();
+    desktop.advance(20);
+    m.EngineOn = 0;
+    m.KeyY = 1;
+    desktop.setReaderKeys(true);
+    const struct {
+        std::int16_t dirY, speedY;
+        const char* way;
+    } ways[] = {{-1, 7, " 上昇中"}, {1, 7, " 下降中"}, {1, 0, ""}, {-1, -3, " 下降中"}};
+    for (const auto& w : ways) {
+        m.DirY = w.dirY;
+        m.SpeedY = w.speedY;
+        press('V');
+        release('V');
+        EXPECT_EQ(desktop.said().back(), "昇降速度 " + m.Label5.caption() + w.way);
+    }
+    const struct {
+        int key;
+        std::string words;
+    } asked[] = {{'A', "高度 " + m.Label8.caption()},
+                 {'F', "燃料 " + m.Label16.caption()},
+                 {'R', "救助人数 0 搭乗 0"}};
+    for (const auto& a : asked) {
+        press(a.key);
+        EXPECT_EQ(desktop.said().back(), a.words);
+    }
+    EXPECT_EQ(m.KeyY, 1);
+    desktop.setReaderKeys(false);
+    press('A');
+    EXPECT_EQ(m.KeyY, 0);
+    EXPECT_EQ(desktop.said().size(), 7u);
+}
+
 // ---- Landing, crash and rescue ----
 
 enum class Outcome { None, PickUp, Delivery, Crash, Sink, CrashThenSink };

@@ -37,6 +37,7 @@
 #include "platform/qt/qt_views.h"
 #include "platform/reading.h"
 #include "replay/headless_replay.h"
+#include "replay/run.h"
 #include "screens/game.h"
 #include "tests/behind_box.h"
 #include "tests/recording_sound.h"
@@ -1055,6 +1056,29 @@ TEST(QtNames, TheClosingScreenThanksAVeryLongName) {
     EXPECT_EQ(game.closing.Label4.caption(), name);
     const QImage img = desktop.windowFor(game.closing)->grab().toImage();
     EXPECT_EQ(img.size(), QSize(312, 213));
+}
+
+// A replay watched to its end stands there until its window closes, and looks again a period
+// later each time: a look at once, at the deadline already past, kept a processor busy.
+TEST(QtReplays, AReplayAtItsEndLooksAgainAPeriodLater) {
+    auto read = readReplayBytes(
+        "skyvane-replay 1\n0 text Form2 Text1 =Ace\n0 click Form2 Command1\n"
+        "3 click Form1 Command1\n9 wait\n");
+    ASSERT_FALSE(read.error);
+    std::int64_t now = 0;
+    NullSound silence;
+    QtDesktop desktop;
+    desktop.setClock([&] { return now; });
+    skyvane::Run run(desktop, silence, {.replay = std::move(read.inputs)});
+    bool ended = false;
+    run.onReplayEnded = [&](const std::string&) { ended = true; };
+    run.start();
+    for (now = 0; !ended; now += kPeriodNs) desktop.wake();
+    for (int look = 0; look < 3; ++look, now += kPeriodNs / 4) {
+        desktop.wake();
+        EXPECT_GE(desktop.nextWakeMs(), 15) << look;
+        EXPECT_EQ(desktop.period(), 9u);
+    }
 }
 
 // A scripted flight through the Qt adapter, recorded by the real writer, then replayed headless

@@ -34,6 +34,8 @@ class HeadlessDesktop : public DesktopBase {
     // Called while a message box is open; returning closes it. The grid may be advanced here.
     std::function<void(const MessageBoxCall&)> whileMessageBox;
     int quitCount() const { return quits_; }
+    // What the game said to a screen reader (answers to questions), oldest first.
+    const std::vector<std::string>& said() const { return said_; }
 
   protected:
     void attach(Form&) override {}
@@ -43,10 +45,12 @@ class HeadlessDesktop : public DesktopBase {
     // The replay that closes a box runs inside whileMessageBox, which returns when it has.
     void closeMessageBox() override {}
     void quit() override { ++quits_; }
+    void say(Form&, const std::string& words) override { said_.push_back(words); }
     [[noreturn]] void handlerFailed(const std::exception& error) override;
 
   private:
     std::vector<MessageBoxCall> boxes_;
+    std::vector<std::string> said_;
     int quits_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/qt/qt_accessible.h"
 
 #include <QAccessibleWidget>
+#include <QPushButton>
 #include <vector>
 
 #include "platform/qt/qt_views.h"
@@ -81,12 +82,55 @@ class ViewAccessible : public QAccessibleWidget {
     FormWindow& window_;
 };
 
+// A button, read by its caption and described by the elements its design names.
+class ButtonAccessible : public QAccessibleWidget {
+  public:
+    ButtonAccessible(QPushButton* button, FormWindow& window)
+        : QAccessibleWidget(button, QAccessible::PushButton), window_(window) {}
+
+    QString text(QAccessible::Text t) const override {
+        const Element* e = window_.elementFor(widget());
+        if (!e || (t != QAccessible::Name && t != QAccessible::Description))
+            return QAccessibleWidget::text(t);
+        const auto words = t == QAccessible::Name ? spokenOf(*e).name : describedOf(*e);
+        return QString::fromStdString(words).replace('\r', ' ').replace('\n', ' ');
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            static_cast<QPushButton*>(widget())->animateClick();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+
+  private:
+    FormWindow& window_;
+};
+
+// Words a reader speaks as they come: a notification that shows.
+class AnnouncerAccessible : public QAccessibleWidget {
+  public:
+    explicit AnnouncerAccessible(Announcer* announcer)
+        : QAccessibleWidget(announcer, QAccessible::Notification) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return static_cast<Announcer*>(widget())->words;
+        return {};
+    }
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget) return nullptr;
     auto* window = dynamic_cast<FormWindow*>(widget->window());
     if (!window) return nullptr;
-    // The window and the widgets it draws itself; buttons and the name box are Qt's own.
+    if (auto* announcer = dynamic_cast<Announcer*>(widget))
+        return new AnnouncerAccessible(announcer);
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return new ButtonAccessible(button, *window);
+    // The window and the widgets it draws itself; the name box is Qt's own.
     if (widget != window && className != QLatin1String("QWidget")) return nullptr;
     return new ViewAccessible(widget, *window);
 }

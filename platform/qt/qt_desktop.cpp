@@ -4,16 +4,19 @@
 #include "platform/qt/qt_desktop.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 #include <chrono>
 #include <cstdio>
 
 #include "platform/qt/qt_accessible.h"
+#include "platform/qt/qt_application.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
 
@@ -211,6 +214,10 @@ QtDesktop::QtDesktop(std::function<void()> onEnd)
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
     qApp->installEventFilter(this);
+    if (auto* app = dynamic_cast<GameApplication*>(qApp))
+        app->first = [this](QObject* receiver, QEvent* event) {
+            return takeKeyFirst(receiver, event);
+        };
     qtaccess::install();
     windowWatch_ = std::make_unique<WindowWatch>(*this);
     qApp->installNativeEventFilter(windowWatch_.get());
@@ -224,6 +231,7 @@ QtDesktop::~QtDesktop() {
     timer_.stop();
     // The forms may be gone already: nothing the closing windows do may reach them.
     if (qApp) {
+        if (auto* app = dynamic_cast<GameApplication*>(qApp)) app->first = nullptr;
         qApp->removeEventFilter(this);
         qApp->removeNativeEventFilter(windowWatch_.get());
     }
@@ -262,6 +270,10 @@ bool QtDesktop::pacerArmed() const {
     return timer_.isActive();
 }
 
+int QtDesktop::nextWakeMs() const {
+    return timer_.interval();
+}
+
 std::int64_t QtDesktop::clockNs() const {
     return clock_ ? clock_() : elapsed_.nsecsElapsed();
 }
@@ -269,28 +281,38 @@ std::int64_t QtDesktop::clockNs() const {
 void QtDesktop::wake() {
     // A replay watched fast runs several periods between two wakes; a few dozen at most, so
     // that the windows are drawn and answer in between.
+    bool held = false;
     for (int n = 0; n < 64 && !ended(); ++n) {
         if (!pacer_.catchUp(*this, clockNs())) break;
         // Armed before the period runs: a handler in it may open a message box, and the grid
         // goes on ticking behind the box.
         arm();
         if (tracePace_) {
+            // The system's clock, which other programs' logs (a screen reader's) are stamped by.
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count();
             std::fprintf(stderr, "skyvane: tick %llu %lld\n",
-                         static_cast<unsigned long long>(period()) + 1,
-                         static_cast<long long>(elapsed_.nsecsElapsed()));
+                         static_cast<unsigned long long>(period()) + 1, static_cast<long long>(ns));
         }
         const auto before = period();
         runPeriod();
-        // A grid held where it stands (a replay at its end) waits for the next wake.
-        if (period() == before) break;
+        tellReader();
+        // A grid held where it stands (a replay at its end, or behind a box it closes) looks
+        // again a period later: the deadline it stands at is past, and waking for it at once
+        // would spin the processor until the window closes.
+        if (period() == before) {
+            held = true;
+            break;
+        }
     }
-    arm();
+    arm(held);
 }
 
-void QtDesktop::arm() {
+void QtDesktop::arm(bool held) {
     if (ended()) return;
     // Qt timers take whole milliseconds: wake just after the next period's absolute deadline.
-    const std::int64_t wait = pacer_.nextDeadlineNs() - clockNs();
+    const std::int64_t wait = held ? pacer_.periodNs() : pacer_.nextDeadlineNs() - clockNs();
     const std::int64_t waitMs = std::max<std::int64_t>(0, (wait + 999'999) / 1'000'000);
     timer_.start(static_cast<int>(waitMs));
 }
@@ -439,26 +461,120 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    // Typing a name: the keys are the box's own, and those it passes on to its window too. But a
-    // key that went down before the box took the focus still goes up in the game, or it would
-    // stay held and repeat for ever.
-    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
-        if (type == QEvent::KeyRelease && !key->isAutoRepeat())
-            releaseKey(*window->form(), virtualKey(*key));
-        return false;
+    switch (routeKey(watched, key)) {
+        case KeyRoute::Qt:
+            // A key typed into the name box is the box's own; but a key that went down before
+            // the box took the focus still goes up in the game, or it would stay held and repeat
+            // for ever.
+            if (type == QEvent::KeyRelease && !key->isAutoRepeat())
+                releaseKey(*window->form(), virtualKey(*key));
+            return false;
+        case KeyRoute::Drop:
+            return true;
+        case KeyRoute::Game:
+            takeKey(*window, key);
+            return true;
     }
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
+    return false;
+}
+
+QtDesktop::KeyRoute QtDesktop::routeKey(QObject* watched, QKeyEvent* key) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* window = widget ? dynamic_cast<FormWindow*>(widget->window()) : nullptr;
+    if (!window || !window->form()) return KeyRoute::Qt;
+    // Typing a name: the keys are the box's own, and those it passes on to its window too.
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        return KeyRoute::Qt;
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return KeyRoute::Qt;
     // The window system's own repeats never reach the game (X repeats no Shift, and repeats a
     // key held before another one): the desktop makes the repeats, as the classic keyboard
     // does, and drops a press of a key already down, which can only be such a repeat.
-    if (key->isAutoRepeat()) return true;
+    if (key->isAutoRepeat()) return KeyRoute::Drop;
+    return KeyRoute::Game;
+}
+
+void QtDesktop::takeKey(FormWindow& window, QKeyEvent* key) {
+    // A player who listens asks the game with keys of their own.
+    setReaderKeys(QAccessible::isActive());
     const int code = virtualKey(*key);
-    if (type == QEvent::KeyPress) {
-        pressKey(*window->form(), code);
+    if (key->type() == QEvent::KeyPress) {
+        pressKey(*window.form(), code);
     } else {
-        releaseKey(*window->form(), code);
+        releaseKey(*window.form(), code);
     }
-    return true;
+}
+
+bool QtDesktop::takeKeyFirst(QObject* receiver, QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    // What a screen reader's bridge sends back of a key it heard: the game had it long since.
+    if (receiver == &readerEar_) return true;
+    if (!event->spontaneous() || playerLockedOut()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    // A screen reader's own commands (the keypad, keys held with its Insert or Caps Lock) are
+    // its own first, as they always were: what it takes, the game never sees.
+    if (key->key() == Qt::Key_Insert || key->key() == Qt::Key_CapsLock)
+        readerModifier_ = type == QEvent::KeyPress;
+    if (QAccessible::isActive() &&
+        (readerModifier_ || key->key() == Qt::Key_Insert || key->key() == Qt::Key_CapsLock ||
+         (key->modifiers() & Qt::KeypadModifier)))
+        return false;
+    // A key comes to the window first, and from there to its widget with the focus.
+    QObject* target = receiver;
+    if (auto* window = qobject_cast<QWindow*>(receiver)) {
+        target = nullptr;
+        for (auto& [form, view] : windows_)
+            if (view->windowHandle() == window)
+                target = view->focusWidget() ? view->focusWidget() : view;
+        if (!target) return false;
+    }
+    switch (routeKey(target, key)) {
+        case KeyRoute::Qt: {
+            // Tab and the name box's keys, at once and in order with the game's: a copy that is
+            // not the display's own, which the bridge lets through. The reader hears the key
+            // after (it echoes what is typed); its bridge sends it back here.
+            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                           key->nativeVirtualKey(), key->nativeModifiers(), key->text(),
+                           key->isAutoRepeat(), key->count());
+            QCoreApplication::sendEvent(receiver, &copy);
+            event->setAccepted(copy.isAccepted());
+            if (auto* app = dynamic_cast<GameApplication*>(qApp))
+                app->throughFilters(&readerEar_, event);
+            return true;
+        }
+        case KeyRoute::Drop:
+            return true;
+        case KeyRoute::Game:
+            // The game's keys are the game's alone, at once: a reader that heard them would
+            // break off what it is saying each time the pilot touches a key.
+            takeKey(*dynamic_cast<FormWindow*>(static_cast<QWidget*>(target)->window()), key);
+            return true;
+    }
+    return false;
+}
+
+void QtDesktop::tellReader() {
+    // Nothing is worked out for a reader while none listens, which is every tick of a game
+    // nobody reads.
+    setListened(QAccessible::isActive());
+    if (!listened()) return;
+    // Half a second is the reader's, whatever the pace of a replay.
+    const auto notices = takeNews(static_cast<std::uint64_t>(elapsed_.nsecsElapsed() / 15'625'000));
+    for (const auto& notice : notices) {
+        FormWindow* window = windowFor(notice.element->form());
+        if (!window) continue;
+        if (notice.kind == Notice::Kind::Said) {
+            // Said with the focus, by the button that the words describe.
+            if (!notice.withFocus) window->announce(notice.words);
+        } else if (auto* widget = window->widgetFor(*notice.element)) {
+            QAccessibleEvent renamed(widget, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&renamed);
+        }
+    }
+}
+
+void QtDesktop::say(Form& form, const std::string& words) {
+    if (auto* window = windowFor(form)) window->announce(words);
 }
 
 }  // namespace skyvane

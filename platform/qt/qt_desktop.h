@@ -45,6 +45,8 @@ class QtDesktop : public QObject, public DesktopBase {
     // A replay watched faster (2, 4) or slower (0.5) than the game's own clock.
     void setSpeed(double speed);
     bool pacerArmed() const;
+    // How long the pacer sleeps before it looks again, in milliseconds.
+    int nextWakeMs() const;
 
     // The player closed a window with its close box. During a replay that ends the replay.
     void closedByPlayer(Form& form);
@@ -56,6 +58,9 @@ class QtDesktop : public QObject, public DesktopBase {
     void painted(const FormWindow& window);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The player's keys, seen before any of Qt's filters (GameApplication::notify): true when
+    // the game took the key.
+    bool takeKeyFirst(QObject* receiver, QEvent* event);
 
     // Told of every form the desktop shows, after it shows.
     std::function<void(Form&)> onShow;
@@ -67,13 +72,18 @@ class QtDesktop : public QObject, public DesktopBase {
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
     void closeMessageBox() override;
     void quit() override;
+    void say(Form& form, const std::string& words) override;
 
   private:
     class WindowWatch;
     std::int64_t clockNs() const;
     void closeDestroyed();
-    void arm();
+    void arm(bool held = false);
     void focusChanged(QWidget* now);
+    enum class KeyRoute { Qt, Game, Drop };
+    KeyRoute routeKey(QObject* watched, QKeyEvent* key) const;
+    void takeKey(FormWindow& window, QKeyEvent* key);
+    void tellReader();
 
     std::unordered_map<const Form*, FormWindow*> windows_;
     std::unique_ptr<WindowWatch> windowWatch_;
@@ -88,6 +98,9 @@ class QtDesktop : public QObject, public DesktopBase {
     bool running_ = false;
     bool firstFrameTraced_ = false;
     bool tracePace_ = false;  // SKYVANE_TRACE_PACE: every period's moment on stderr
+    // Keys a screen reader heard after the game had them: its bridge sends them back here.
+    QObject readerEar_;
+    bool readerModifier_ = false;  // Insert or Caps Lock held: the keys are the reader's
 };
 
 // The virtual-key code of a Qt key event; a key the game has no name for is vk::Other.

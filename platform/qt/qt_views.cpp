@@ -188,7 +188,6 @@ void FormWindow::build() {
             w->setPalette(pal);
             w->setAutoFillBackground(true);
             w->setObjectName(QString::fromStdString(e->name()));
-            w->setAccessibleDescription(QString::fromStdString(e->design().role));
             widgets_[e.get()] = w;
             containers[e->name()] = w;
         }
@@ -236,9 +235,7 @@ void FormWindow::build() {
                 break;
         }
         if (w) {
-            // Named as the game names it, and described by its role, for accessibility tools.
             w->setObjectName(QString::fromStdString(e->name()));
-            w->setAccessibleDescription(QString::fromStdString(e->design().role));
             widgets_[e.get()] = w;
         }
     }
@@ -349,16 +346,6 @@ void FormWindow::elementChanged(Element& element, Property property) {
             w->update();
             break;
     }
-    // A reader hears the change (the message line's above all); nothing is done for one while
-    // none listens, which is every tick of a game nobody reads.
-    if ((property == Property::Caption || property == Property::FillColour ||
-         property == Property::Picture) &&
-        QAccessible::isActive())
-        for (const auto* named : namedWith(element))
-            if (auto* nw = widgetFor(*named)) {
-                QAccessibleEvent changed(nw, QAccessible::NameChanged);
-                QAccessible::updateAccessibility(&changed);
-            }
 }
 
 void FormWindow::formChanged(Form&, Property property) {
@@ -367,11 +354,27 @@ void FormWindow::formChanged(Form&, Property property) {
     if (property == Property::Focus) applyFocus();
 }
 
+void FormWindow::announce(const std::string& words) {
+    if (announcers_.empty())
+        for (int i = 0; i < 8; ++i) {
+            announcers_.push_back(new Announcer(this));
+            announcers_.back()->setGeometry(0, 0, 0, 0);
+            announcers_.back()->hide();
+        }
+    auto* announcer = announcers_[nextAnnouncer_++ % announcers_.size()];
+    announcer->words = QString::fromStdString(words).replace('\r', ' ').replace('\n', ' ');
+    // A notification that shows is what a reader speaks of an object it does not look at.
+    announcer->hide();
+    announcer->show();
+}
+
 void FormWindow::applyFocus() {
     if (!form_) return;
     if (auto* f = form_->focus()) {
+        // The model moves the focus before it shows the button that takes it; the button takes
+        // it as it shows, so that a screen reader hears one move, to a button it can see.
         auto* w = widgetFor(*f);
-        if (w && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
+        if (w && !w->hasFocus() && !w->isHidden()) w->setFocus(Qt::OtherFocusReason);
     } else if (auto* fw = focusWidget()) {
         fw->clearFocus();
     }

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/form.h"
 
@@ -58,6 +59,13 @@ class ShapeView : public ElementView {
     Shape& shape_;
 };
 
+// Where a window's words for a screen reader are spoken from: no element, and nothing to see.
+class Announcer : public QWidget {
+  public:
+    using QWidget::QWidget;
+    QString words;
+};
+
 // One top-level window per form. It keeps no game state: every paint and every property comes
 // from the model, and changes arrive through the observer.
 class FormWindow : public QWidget, public FormObserver {
@@ -76,6 +84,8 @@ class FormWindow : public QWidget, public FormObserver {
     // Gives the keyboard focus to the element that holds it in the model.
     void applyFocus();
     void applyFocusLater();
+    // Words for a screen reader to speak now.
+    void announce(const std::string& words);
 
     void elementChanged(Element& element, Property property) override;
     void formChanged(Form& form, Property property) override;
@@ -92,6 +102,10 @@ class FormWindow : public QWidget, public FormObserver {
     Form* form_;
     QtDesktop& desktop_;
     std::unordered_map<const Element*, QWidget*> widgets_;
+    // A few, taken in turn: a reader asks for the words when it comes to the news, which may
+    // be after the next words are out.
+    std::vector<Announcer*> announcers_;
+    std::size_t nextAnnouncer_ = 0;
     bool placed_ = false;
     // Centred again once the window manager has told the size of its frame.
     bool centreWithFrame_ = false;
