@@ -27,12 +27,12 @@ SKYVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-de
     libgl-dev libsdl2-mixer-dev fonts-ipafont-gothic fonts-ipafont-mincho)
 # To test: GoogleTest, clang with its sanitizers and libFuzzer, the linters, the desktop the
 # real program is driven on (XTEST for the pilot that flies it), a sound server, the checkers
-# of the launcher files, the Debian package and the translations, and what reads the game as a
-# screen reader does (a D-Bus session, the accessibility bus, pyatspi).
+# of the launcher files, the Debian package and the translations, and a screen reader with what
+# it needs (a D-Bus session, the accessibility bus, Orca, pyatspi).
 SKYVANE_TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev llvm clang-format clang-tidy
     libx11-dev libxtst-dev xvfb openbox xdotool wmctrl x11-utils imagemagick pulseaudio
     pulseaudio-utils desktop-file-utils appstream lintian dpkg-dev gettext dbus-daemon
-    at-spi2-core python3-pyatspi eslint)
+    at-spi2-core python3-pyatspi orca eslint)
 
 # To build the page (./play.sh --web): emscripten with its acorn, and what makes the page's
 # pictures, fonts and its server (ImageMagick, fontTools with brotli, node).
