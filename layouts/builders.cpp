@@ -93,13 +93,29 @@ FormDesign window(const WindowRow& row) {
     return f;
 }
 
+namespace {
+
+ElementDesign& named(FormDesign& form, const char* name) {
+    auto it = std::find_if(form.elements.begin(), form.elements.end(),
+                           [&](const ElementDesign& e) { return e.name == name; });
+    if (it == form.elements.end())
+        throw std::logic_error(std::string("no element ") + name + " on " + form.name);
+    return *it;
+}
+
+}  // namespace
+
+void holdStill(FormDesign& form, std::initializer_list<StillRow> rows) {
+    for (const auto& row : rows) {
+        auto& e = named(form, row.name);
+        e.still = row.still;
+        e.stillColour = row.colour;
+    }
+}
+
 void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows) {
     for (const auto& row : rows) {
-        auto it = std::find_if(form.elements.begin(), form.elements.end(),
-                               [&](const ElementDesign& e) { return e.name == row.name; });
-        if (it == form.elements.end())
-            throw std::logic_error(std::string("no element ") + row.name + " to read on " +
-                                   form.name);
+        auto* it = &named(form, row.name);
         it->reading = row.reading;
         it->readWith = row.readWith;
         it->spoken = row.spoken;

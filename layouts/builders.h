@@ -120,4 +120,12 @@ struct ReadingRow {
 // Sets the readings of the window's elements; every name must be one of them.
 void readAs(FormDesign& form, std::initializer_list<ReadingRow> rows);
 
+// How an element that blinks holds still for a player who asks for no motion.
+struct StillRow {
+    const char* name;
+    Still still;
+    Colour colour = 0;  // for Still::Colour
+};
+void holdStill(FormDesign& form, std::initializer_list<StillRow> rows);
+
 }  // namespace skyvane::layout

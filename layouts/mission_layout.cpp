@@ -447,6 +447,8 @@ FormDesign build() {
                   {"Shape6", Reading::Hidden},
                   {"Shape7", Reading::Hidden},
               });
+    // For a player who asks for no motion the fuel warning stands instead of blinking.
+    holdStill(f, {{"Label9", Still::Words}});
     return f;
 }
 

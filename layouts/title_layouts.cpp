@@ -71,6 +71,8 @@ FormDesign buildTitle() {
                   {"Label1", Reading::Hidden},
                   {"Image1", Reading::Named, "", kPrologueText},
               });
+    // For a player who asks for no motion the title holds its brighter blue.
+    holdStill(f, {{"Label2", Still::Colour, kBlue}});
     return f;
 }
 

@@ -66,9 +66,10 @@ std::optional<Catalog> Catalog::parse(std::string_view language, std::string_vie
     // entries a translator marked fuzzy are not used, as gettext does.
     auto finish = [&] {
         if (e.any && !e.id.empty() && !e.str.empty() && !e.fuzzy) {
+            // The page's own words (context "page") are the page's, which reads them itself.
             if (e.context == "picture") {
                 c.pictures_[e.id] = e.str;
-            } else {
+            } else if (e.context.empty()) {
                 c.entries_[e.id] = e.str;
             }
         }

@@ -270,13 +270,6 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
     if (!takesInput() || keyCode <= 0 || keyCode >= vk::kCount || keyHeld(keyCode)) return;
     if (!form.loaded() || !form.visible()) return;
     if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return;
-    // A question to the game (how high, how fast) is answered aloud and is no input of the run:
-    // the game never sees the key, and a replay never holds it.
-    if (readerKeys_)
-        if (auto words = form.answerReader(keyCode)) {
-            say(form, *words);
-            return;
-        }
     record({.kind = Input::Kind::KeyDown, .form = form.design().name, .code = keyCode});
     held_.push_back({keyCode, &form});
     // Only the key pressed last repeats, as on the classic keyboard.
@@ -284,6 +277,15 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
     nextRepeatUs_ = nowUs() + kRepeatDelayUs;
     keyForm_ = &form;
     deliverKeyDown(form, keyCode, false);
+}
+
+bool DesktopBase::askedReader(Form& form, int keyCode) {
+    if (!readerKeys_ || !takesInput() || !form.loaded() || !form.visible()) return false;
+    if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return false;
+    auto words = form.answerReader(keyCode);
+    if (!words) return false;
+    say(form, *words);
+    return true;
 }
 
 void DesktopBase::releaseKey(Form& form, int keyCode) {
@@ -366,7 +368,9 @@ void DesktopBase::apply(const Input& in, const std::vector<Form*>& forms, From f
     Form* form = formNamed(forms, in.form);
     switch (in.kind) {
         case Input::Kind::KeyDown:
-            if (form) pressKey(*form, in.code);
+            // A replay's keys are its run's, whatever they are; only the player asks questions.
+            if (form && !(from == From::Player && askedReader(*form, in.code)))
+                pressKey(*form, in.code);
             break;
         case Input::Kind::KeyUp:
             if (form) releaseKey(*form, in.code);

@@ -95,6 +95,9 @@ class DesktopBase : public Desktop, private TimerClock {
     // screen reader, the audio guide. Off, every key is the game's, as it always was.
     void setReaderKeys(bool on) { readerKeys_ = on; }
     bool readerKeys() const { return readerKeys_; }
+    // A key the player pressed: if it asks the game a question, the answer is said, and true;
+    // the game never sees the key, and no recording holds it. An adapter asks before pressKey.
+    bool askedReader(Form& form, int keyCode);
     bool modal() const { return boxes_ > 0; }
 
     // Listeners: the input sink records what the game takes; the trace hears every handler

@@ -70,6 +70,14 @@ enum class Reading {
     Hidden,   // decoration, or words another element reads
 };
 
+// How a blinking element shows to a player who asks for no motion (a page's reduced motion):
+// still, in the phase that says what the blink says.
+enum class Still {
+    Moves,   // as the game draws it
+    Colour,  // in stillColour, whatever colour the game gives it
+    Words,   // with its last words while the game blinks it blank
+};
+
 struct ElementDesign {
     ElementKind kind = ElementKind::Label;
     std::string name;
@@ -92,6 +100,8 @@ struct ElementDesign {
     std::string spoken;        // a picture's name, as the captions in the game's language
     std::string spokenAtRest;  // a shape's name while it has its design's fill (a lamp that is off)
     std::string describedBy;   // a button's description: these elements' words (names, by spaces)
+    Still still = Still::Moves;
+    Colour stillColour = 0;
 };
 
 enum class Property {

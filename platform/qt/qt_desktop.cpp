@@ -498,7 +498,7 @@ void QtDesktop::takeKey(FormWindow& window, QKeyEvent* key) {
     setReaderKeys(QAccessible::isActive());
     const int code = virtualKey(*key);
     if (key->type() == QEvent::KeyPress) {
-        pressKey(*window.form(), code);
+        if (!askedReader(*window.form(), code)) pressKey(*window.form(), code);
     } else {
         releaseKey(*window.form(), code);
     }

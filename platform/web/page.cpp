@@ -27,6 +27,12 @@ EM_JS(void, sv_set, (const char* form, const char* element, const char* property
 EM_JS(void, sv_set_caption, (const char* form, const char* caption, size_t length), {
     skyvanePage.setCaption(UTF8ToString(form), skyvanePage.decode(HEAPU8.subarray(caption, caption + length)));
 });
+EM_JS(void, sv_say, (const char* form, const char* words, size_t length), {
+    skyvanePage.say(UTF8ToString(form), skyvanePage.decode(HEAPU8.subarray(words, words + length)));
+});
+EM_JS(int, sv_reduced_motion, (), {
+    return matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0;
+});
 EM_JS(void, sv_set_focus, (const char* form, const char* element), {
     skyvanePage.setFocus(UTF8ToString(form), UTF8ToString(element));
 });

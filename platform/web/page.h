@@ -19,6 +19,10 @@ void sv_show_window(const char* form, int visible);
 void sv_set(const char* form, const char* element, const char* property, const char* value,
             size_t length);
 void sv_set_caption(const char* form, const char* caption, size_t length);
+// Words for a screen reader to speak now (the page's live region).
+void sv_say(const char* form, const char* words, size_t length);
+// The player asks for no motion (prefers-reduced-motion).
+int sv_reduced_motion();
 void sv_set_focus(const char* form, const char* element);  // empty element: the window itself
 void sv_box_open(const char* text, size_t textLength, const char* title, size_t titleLength);
 void sv_box_close();

@@ -84,6 +84,16 @@ foreach(size 192 512)
 endforeach()
 # The service worker that keeps this build for playing offline, named after all of its files.
 find_program(SKYVANE_NODE NAMES node nodejs REQUIRED)
+# The page's own words in every language, from the catalogs.
+set(page_catalogs)
+foreach(language ${SKYVANE_LANGUAGES})
+  list(APPEND page_catalogs ${PROJECT_SOURCE_DIR}/po/${language}.po)
+endforeach()
+add_custom_command(OUTPUT ${SKYVANE_SITE}/texts.js
+  COMMAND ${SKYVANE_NODE} ${PROJECT_SOURCE_DIR}/platform/web/make_texts.js ${SKYVANE_SITE}/texts.js
+    ${page_catalogs}
+  DEPENDS ${PROJECT_SOURCE_DIR}/platform/web/make_texts.js ${page_catalogs})
+list(APPEND site_files ${SKYVANE_SITE}/texts.js)
 add_custom_command(OUTPUT ${SKYVANE_SITE}/sw.js
   COMMAND ${SKYVANE_NODE} ${PROJECT_SOURCE_DIR}/platform/web/make_sw.js ${SKYVANE_SITE}
     ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR}/platform/web/sw.js.in

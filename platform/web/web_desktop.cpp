@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/geometry.h"
 #include "platform/keys.h"
@@ -154,7 +155,7 @@ const char* readingName(Reading r) {
 }
 
 // The window as the page builds it: every element with its place in pixels and its look.
-std::string describe(const Form& form) {
+std::string describe(const Form& form, bool still) {
     const auto& d = form.design();
     Json j;
     j.open('{');
@@ -180,11 +181,11 @@ std::string describe(const Form& form) {
         j.open('{');
         j.key("name").str(s.name);
         j.key("kind").str(kindName(s.kind));
-        j.key("role").str(s.role);
         j.key("reading").str(readingName(s.reading));
         const auto spoken = spokenOf(*e);
         j.key("spoken").str(spoken.hidden ? "" : spoken.name);
         j.key("readAt").num(readAt.count(e.get()) ? readAt[e.get()] : 0);
+        j.key("describedBy").str(s.describedBy);
         j.key("container").str(s.container);
         j.key("index").num(index++);
         if (auto* c = dynamic_cast<const Control*>(e.get())) {
@@ -196,7 +197,8 @@ std::string describe(const Form& form) {
             case ElementKind::Label: {
                 const auto& l = static_cast<const Label&>(*e);
                 j.key("caption").str(l.caption());
-                j.key("fore").str(cssColour(l.foreColour()));
+                j.key("fore").str(
+                    cssColour(still && s.still == Still::Colour ? s.stillColour : l.foreColour()));
                 j.key("back").str(cssColour(l.backColour()));
                 j.key("opaque").boolean(s.label.opaque);
                 j.key("border").boolean(s.label.border);
@@ -258,8 +260,9 @@ std::int64_t clockNs() {
 // Mirrors one form in the page: every change the logic makes is handed over as it happens.
 class PageWindow : public FormObserver {
   public:
-    explicit PageWindow(Form& form) : form_(form), name_(form.design().name) {
-        sv_open_window(name_.c_str(), describe(form).c_str());
+    explicit PageWindow(Form& form)
+        : form_(form), name_(form.design().name), still_(sv_reduced_motion() != 0) {
+        sv_open_window(name_.c_str(), describe(form, still_).c_str());
         form.setObserver(this);
     }
     ~PageWindow() override {
@@ -270,6 +273,42 @@ class PageWindow : public FormObserver {
     PageWindow& operator=(const PageWindow&) = delete;
 
     void elementChanged(Element& e, Property p) override {
+        // Held still for a player who asks for no motion: a colour the blink would change, and
+        // the blank phase of a blinking text, which shows its words from one period to the next.
+        if (still_ && e.design().still == Still::Colour && p == Property::ForeColour) return;
+        if (still_ && e.design().still == Still::Words &&
+            (p == Property::Caption || p == Property::ForeColour || p == Property::BackColour)) {
+            waiting_.insert(&static_cast<Label&>(e));
+            return;
+        }
+        set(e, p);
+    }
+    void formChanged(Form&, Property p) override {
+        if (p == Property::Caption)
+            sv_set_caption(name_.c_str(), form_.caption().data(), form_.caption().size());
+        if (p == Property::Focus) applyFocus();
+    }
+    void applyFocus() {
+        sv_set_focus(name_.c_str(), form_.focus() ? form_.focus()->name().c_str() : "");
+    }
+    // After an edit the desktop refused, the page shows the model's text again.
+    void showText(const TextBox& box) {
+        sv_set(name_.c_str(), box.name().c_str(), "text", box.text().data(), box.text().size());
+    }
+    // At the end of a period: a text held still shows as it stands, unless it stands blank.
+    void showWaiting() {
+        for (auto* label : waiting_)
+            if (!label->caption().empty())
+                for (const auto p : {Property::ForeColour, Property::BackColour, Property::Caption})
+                    set(*label, p);
+        waiting_.clear();
+    }
+    void tell(const Element& e, const std::string& words) {
+        sv_set(name_.c_str(), e.name().c_str(), "spoken", words.data(), words.size());
+    }
+
+  private:
+    void set(Element& e, Property p) {
         auto set = [&](const char* property, const std::string& value) {
             sv_set(name_.c_str(), e.name().c_str(), property, value.data(), value.size());
         };
@@ -309,38 +348,20 @@ class PageWindow : public FormObserver {
             case Property::Focus:
                 break;
         }
-        // What a screen reader says of it, and of what it names, changes with it.
-        if (p == Property::Caption || p == Property::FillColour || p == Property::Picture)
-            for (const auto* named : namedWith(e)) {
-                const auto spoken = spokenOf(*named);
-                std::string value = spoken.hidden ? "" : spoken.name;
-                auto& said = said_[named];
-                if (said == value) continue;
-                said = std::move(value);
-                sv_set(name_.c_str(), named->name().c_str(), "spoken", said.data(), said.size());
-            }
-    }
-    void formChanged(Form&, Property p) override {
-        if (p == Property::Caption)
-            sv_set_caption(name_.c_str(), form_.caption().data(), form_.caption().size());
-        if (p == Property::Focus) applyFocus();
-    }
-    void applyFocus() {
-        sv_set_focus(name_.c_str(), form_.focus() ? form_.focus()->name().c_str() : "");
-    }
-    // After an edit the desktop refused, the page shows the model's text again.
-    void showText(const TextBox& box) {
-        sv_set(name_.c_str(), box.name().c_str(), "text", box.text().data(), box.text().size());
     }
 
-  private:
     Form& form_;
     std::string name_;
-    std::unordered_map<const Element*, std::string> said_;  // what the page was last told of each
+    bool still_;
+    std::unordered_set<Label*> waiting_;
 };
 
 WebDesktop::WebDesktop() {
     pacer_.setOrigin(clockNs());
+    // A page cannot know whether a screen reader reads it: it is always told, and the keys that
+    // ask the game how high and how fast are always questions.
+    setListened(true);
+    setReaderKeys(true);
 }
 
 WebDesktop::~WebDesktop() {
@@ -389,6 +410,25 @@ void WebDesktop::quit() {
     sv_ended();
 }
 
+void WebDesktop::say(Form& form, const std::string& words) {
+    sv_say(form.design().name.c_str(), words.data(), words.size());
+}
+
+void WebDesktop::endPeriod() {
+    for (auto& [form, window] : windows_) window->showWaiting();
+    // Half a second is the reader's, whatever the pace of a replay.
+    for (const auto& notice : takeNews(static_cast<std::uint64_t>(sv_now() * 64 / 1000))) {
+        auto* window = windowFor(notice.element->form());
+        if (!window) continue;
+        if (notice.kind == Notice::Kind::Renamed) {
+            window->tell(*notice.element, notice.words);
+        } else if (!notice.withFocus) {
+            // Said with the focus, by the button the words describe.
+            say(notice.element->form(), notice.words);
+        }
+    }
+}
+
 void WebDesktop::setSpeed(double speed) {
     pacer_.setSpeed(speed, clockNs(), period());
 }
@@ -412,6 +452,7 @@ void WebDesktop::step() {
         if (!pacer_.catchUp(*this, clockNs())) break;
         const auto before = period();
         runPeriod();
+        endPeriod();
         if (period() == before) break;
     }
     if (ended()) return;

@@ -50,9 +50,12 @@ class WebDesktop : public DesktopBase {
     void runMessageBox(const std::string& text, int style, const std::string& title) override;
     void closeMessageBox() override;
     void quit() override;
+    void say(Form& form, const std::string& words) override;
 
   private:
     void step();
+    // After each period: what a reader is told, and what waits to be shown still.
+    void endPeriod();
     void takeEvents();
     void tab(Form& form, bool back);
     Form* form(std::string_view name) const;

@@ -344,7 +344,7 @@ test('a run of 20 MB is watched from the disk, and one of 200 MB is refused as i
         ['unsized', /larger than any recorded run \(128 MB\); not read further/],
         ['closed', /does not let this page read it/]]) {
         sent = 0;
-        const p = await h.open(`replay=${encodeURIComponent(server.url(`/${name}.replay`))}`);
+        const p = await h.open(`lang=en&replay=${encodeURIComponent(server.url(`/${name}.replay`))}`);
         await p.waitForFunction(() => skyvanePage.error !== null, { timeout: 60000 });
         assert.match(await p.evaluate(() => skyvanePage.error), says, name);
         assert.ok(sent <= 160 * 1048576, `${name}: ${sent} bytes sent before the refusal`);
@@ -359,12 +359,12 @@ test('a run of 20 MB is watched from the disk, and one of 200 MB is refused as i
 test('the page says what happened and what to do: from the disk, nothing to watch, nothing to download yet', async () => {
     const context = await h.browser.createBrowserContext();
     const disk = await context.newPage();
-    await disk.goto('file://' + path.join(h.site, 'index.html'), { waitUntil: 'load' });
+    await disk.goto('file://' + path.join(h.site, 'index.html') + '?lang=en', { waitUntil: 'load' });
     await disk.waitForFunction(() => skyvanePage.error !== null);
     assert.match(await disk.$eval('#notice', (e) => e.textContent), /web server.*play\.sh --web/s);
     await context.close();
 
-    const nothing = await h.open('replay=local');
+    const nothing = await h.open('lang=en&replay=local');
     await nothing.waitForFunction(() => skyvanePage.error !== null);
     assert.match(await nothing.evaluate(() => skyvanePage.error), /no run to watch/);
     assert.equal(await nothing.$(shown('Form2')), null);

@@ -65,9 +65,10 @@ after(async () => {
 // A page of the game, in a context of its own (nothing kept from another test: no service
 // worker, no storage); with a replay's text, it watches that run, chosen with "Watch a run" as a
 // player chooses one.
-h.open = async (query = '', replayText = null, viewport = { width: 1024, height: 700 }, base = h.base) => {
+h.open = async (query = '', replayText = null, viewport = { width: 1024, height: 700 }, base = h.base, media = []) => {
     const context = await h.browser.createBrowserContext();
     const page = await context.newPage();
+    if (media.length) await page.emulateMediaFeatures(media);
     page.closeAll = () => context.close();
     await page.setViewport(viewport);
     const errors = [];

@@ -216,7 +216,7 @@ test('behind a message box every click and key is refused; its OK closes it', as
     assert.equal(await page.evaluate(() => skyvanePage.state), 'playing');
     await page.click('#sv-modal .sv-ok');
     await page.waitForFunction(() => skyvanePage.state === 'ended');
-    assert.match(await page.$eval('#status', (e) => e.textContent), /The game has ended/);
+    assert.equal(await page.$eval('#status', (e) => e.textContent), await page.evaluate(() => skyvanePage.tr('ゲームは終わりました。')));
     await page.closeAll();
 });
 

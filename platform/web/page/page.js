@@ -41,6 +41,10 @@ const skyvanePage = (() => {
     page.language = params.get('lang') || 'ja';
     page.languageAsked = params.has('lang');
     document.documentElement.lang = page.language;
+    // The page's own words in the page's language (texts.js, written from the catalogs), the
+    // game's own Japanese being their source.
+    const tr = (source) => (typeof skyvaneTexts === 'object' && skyvaneTexts[page.language]?.[source]) || source;
+    page.tr = tr;
     // The game's texts, byte for byte (a NUL stays): one decoder for all of them.
     const decoder = new TextDecoder();
     page.decode = (bytes) => {
@@ -151,20 +155,19 @@ const skyvanePage = (() => {
         const title = make('span', 'sv-title', bar);
         title.textContent = display(layout.caption);
         root.setAttribute('aria-label', display(layout.caption));
-        for (const [what, shown, enabled] of [['_', layout.minButton, false], ['□', layout.maxButton, false],
-                                              ['×', true, true]]) {
+        // The minimise and maximise boxes are drawn and never pressed: nothing to a reader.
+        for (const [what, shown] of [['_', layout.minButton], ['□', layout.maxButton]]) {
             if (!shown) continue;
-            const b = make('button', '', bar);
-            b.type = 'button';
-            b.tabIndex = -1;
-            b.textContent = what;
-            b.disabled = !enabled;
-            if (what === '×') {
-                b.className = 'sv-close';
-                b.setAttribute('aria-label', 'close');
-                b.addEventListener('click', () => queue(`close ${form}`));
-            }
+            const d = make('span', 'sv-deco', bar);
+            d.textContent = what;
+            d.setAttribute('aria-hidden', 'true');
         }
+        const close = make('button', 'sv-close', bar);
+        close.type = 'button';
+        close.tabIndex = -1;
+        close.textContent = '×';
+        close.setAttribute('aria-label', tr('ウィンドウを閉じる'));
+        close.addEventListener('click', () => queue(`close ${form}`));
         const client = make('div', 'sv-client', root);
         client.tabIndex = -1;
         client.style.width = layout.width + 'px';
@@ -261,8 +264,7 @@ const skyvanePage = (() => {
             el.style.zIndex = (windowed ? 100000 : 0) + n - s.index;
             el.hidden = !s.visible;
             el.dataset.name = s.name;
-            // What it is for, as a description: its name comes from what the game says of it.
-            if (s.role) el.setAttribute('aria-description', s.role);
+            el.id = `sv-${form}-${s.name}`;
             item.el = el;
             win.elements.set(s.name, item);
             if (item.canvas) drawShape(item);
@@ -273,6 +275,11 @@ const skyvanePage = (() => {
             (containers.get(item.def.container) || client).appendChild(item.el);
             speak(item, item.def.spoken);
         }
+        // A button is described by what its design names (the message line, the tribute): an
+        // outcome that gives it the focus is heard with it.
+        for (const item of items)
+            if (item.def.describedBy)
+                item.el.setAttribute('aria-describedby', item.def.describedBy.split(' ').map((n) => `sv-${form}-${n}`).join(' '));
         root.addEventListener('mousedown', () => {
             page.activeForm = form;
             root.style.zIndex = stacking++;
@@ -404,7 +411,9 @@ const skyvanePage = (() => {
     const setCaption = (item, value) => {
         item.caption = value;
         const el = item.el;
-        const oneLine = !/[\r\n]/.test(value);
+        // The message line is laid out: it changes seldom, and a reader reads it, and the
+        // buttons it describes, by its text.
+        const oneLine = !/[\r\n]/.test(value) && item.def.reading !== 'live';
         if (oneLine && baselineOf(item) !== undefined) {
             if (!item.text) {
                 const canvas = document.createElement('canvas');
@@ -434,20 +443,11 @@ const skyvanePage = (() => {
         speak(item, item.spoken);
     };
     // ---- What a screen reader says ----
-    // The game says how each element is read (page.set 'spoken'): by its own text, as the
-    // message line whose changes are told, as a readout named by its caption and its value, as a
-    // picture named for what it shows, or not at all. A label drawn into a canvas is read by the
-    // canvas's fallback text.
-    const unread = new Map();
-    const readLater = (node, words) => {
-        if (unread.size === 0) {
-            setTimeout(() => {
-                for (const [n, w] of unread) n.textContent = w;
-                unread.clear();
-            }, 250);
-        }
-        unread.set(node, words);
-    };
+    // The game says how each element is read (page.set 'spoken'), when it says it (a change at
+    // most twice a second): by its own text, as a readout named by its caption and its value,
+    // as a picture named for what it shows, or not at all. A label drawn into a canvas is read
+    // by the canvas's fallback text. The message line's news and the answers to questions are
+    // said in the page's live region (page.say).
     const speak = (item, spoken) => {
         if (!item.el || spoken === undefined) return;
         item.spoken = spoken;
@@ -456,10 +456,6 @@ const skyvanePage = (() => {
         if (hidden) el.setAttribute('aria-hidden', 'true');
         else el.removeAttribute('aria-hidden');
         if (hidden) return;
-        if (def.reading === 'live') {
-            el.setAttribute('role', 'status');
-            el.setAttribute('aria-live', 'polite');
-        }
         if (def.kind === 'frame' || (def.kind === 'textbox' && spoken)) {
             if (def.kind === 'frame') el.setAttribute('role', 'group');
             el.setAttribute('aria-label', spoken);
@@ -469,16 +465,7 @@ const skyvanePage = (() => {
         } else if (def.kind === 'label') {
             const canvas = item.text?.canvas;
             if (canvas && el.firstChild === canvas) {
-                // A readout changes 64 times a second; a reader needs its words a few times a
-                // second, and each change of them costs the page a style pass. Words a canvas
-                // has none of yet, and the message line's, are told at once.
-                if (canvas.textContent === spoken) return;
-                if (def.reading === 'readout' && canvas.textContent) {
-                    readLater(canvas, spoken);
-                } else {
-                    unread.delete(canvas);
-                    canvas.textContent = spoken;
-                }
+                if (canvas.textContent !== spoken) canvas.textContent = spoken;
             } else if (def.reading === 'readout') {
                 // Laid out: the value shows, its caption and value are read.
                 if (!item.said) {
@@ -491,6 +478,14 @@ const skyvanePage = (() => {
                 item.said.textContent = spoken;
             }
         }
+    };
+    const said = document.getElementById('sv-said');
+    page.said = [];
+    page.say = (form, words) => {
+        page.said.push(words);
+        // The same words again are news again: the region is emptied first.
+        said.textContent = '';
+        setTimeout(() => { said.textContent = display(words).replace(/\n/g, ' '); }, 50);
     };
 
     // What a label shows now, drawn or laid out.
@@ -579,7 +574,7 @@ const skyvanePage = (() => {
         close.textContent = '×';
         close.addEventListener('click', () => queue('box'));
         const client = make('div', 'sv-client', box);
-        client.innerHTML = '<svg width="32" height="32" viewBox="0 0 32 32" aria-label="information">' +
+        client.innerHTML = '<svg width="32" height="32" viewBox="0 0 32 32" role="img" aria-label="' + tr('情報') + '">' +
             '<circle cx="16" cy="16" r="15" fill="#2d6ec7" stroke="#1b4a8c"/>' +
             '<rect x="14" y="13" width="4" height="12" fill="#fff"/><rect x="14" y="7" width="4" height="4" fill="#fff"/></svg>';
         const message = make('div', 'sv-text', client);
@@ -608,8 +603,34 @@ const skyvanePage = (() => {
 
     // ---- The player's keys ----
     const formOf = (el) => el?.closest?.('.sv-window')?.dataset.form || null;
+    // F6 moves between the game and the bar, both ways; within a window Tab goes round its own
+    // buttons and box, as on the desktop.
+    const bar = document.getElementById('bar');
+    let backToGame = null;
+    const toBar = () => {
+        backToGame = document.activeElement;
+        const first = [...bar.querySelectorAll('button, select, input')].find((c) => !c.closest('[hidden]'));
+        first?.focus({ focusVisible: true });
+    };
+    const toGame = () => {
+        const win = page.windows.get(page.activeForm);
+        if (backToGame && document.contains(backToGame) && !backToGame.closest('[hidden]')) {
+            backToGame.focus({ focusVisible: true });
+        } else if (win) {
+            applyFocus(win);
+        }
+    };
+    addEventListener('keydown', (e) => {
+        if (e.code !== 'F6' || page.boxOpen) return;
+        e.preventDefault();
+        e.stopImmediatePropagation();
+        if (bar.contains(document.activeElement)) toGame();
+        else toBar();
+    }, true);
     const key = (e, down) => {
-        if (page.state !== 'playing') return;
+        if (page.state !== 'playing' || e.code === 'F6') return;
+        // The bar's own controls take their keys as any page's do.
+        if (bar.contains(e.target)) return;
         if (page.boxOpen) {
             if (down && !e.repeat && ['Enter', 'NumpadEnter', 'Space', 'Escape'].includes(e.code)) queue('box');
             e.preventDefault();
@@ -761,6 +782,15 @@ const skyvanePage = (() => {
     // ---- The page around the game ----
     const status = document.getElementById('status');
     const download = document.getElementById('download');
+    const again = document.getElementById('again');
+    again.addEventListener('click', () => location.reload());
+    // The page's words, in the page's language.
+    again.textContent = tr('もう一度遊ぶ');
+    download.textContent = tr('記録を保存する');
+    document.querySelector('#language span').textContent = tr('言語');
+    document.querySelector('#open span').textContent = tr('記録を見る');
+    document.querySelector('#sv-touch .sv-lift span').textContent = tr('上昇');
+    document.querySelector('#sv-touch .sv-turn').textContent = tr('横向きにすると遊びやすくなります。');
     const notice = document.getElementById('notice');
     page.showSummary = (line) => {
         page.summary = line;
@@ -769,20 +799,25 @@ const skyvanePage = (() => {
         document.getElementById('summary').textContent = line;
     };
     // Something the player must know before anything plays: said in the middle of the page.
-    page.showError = (text) => {
+    // The game's reader says why it refuses a file in English, as the native game does; the
+    // page's own words are in the page's language.
+    page.showError = (text, lang = 'en') => {
         page.error = text;
-        document.getElementById('error').textContent = text;
+        const error = document.getElementById('error');
+        error.textContent = text;
+        error.lang = lang;
     };
-    const stop = (text, what) => {
+    const stop = (text, what, lang = page.language) => {
         page.state = 'stopped';
-        page.showError(text);
+        page.showError(text, lang);
         notice.hidden = false;
         notice.querySelector('.what').textContent = text;
         notice.querySelector('.todo').textContent = what;
     };
     // The choice of language, in the bar: each language by its own name; choosing one loads the
     // page again in it, with the rest of the address kept.
-    const languageNames = { ja: '日本語', en: 'English' };
+    // The game's own language calls itself 日本語; every other, by its catalog's Language-Name.
+    const languageName = (l) => (l === 'ja' ? '日本語' : (typeof skyvaneTexts === 'object' && skyvaneTexts[l]?.['']) || l);
     page.setLanguages = (spoken, current) => {
         page.language = current;
         document.documentElement.lang = current;
@@ -791,7 +826,7 @@ const skyvanePage = (() => {
         select.replaceChildren(...spoken.map((l) => {
             const option = document.createElement('option');
             option.value = l;
-            option.textContent = languageNames[l] || l;
+            option.textContent = languageName(l);
             option.lang = l;
             option.selected = l === current;
             return option;
@@ -821,7 +856,10 @@ const skyvanePage = (() => {
         for (const win of page.windows.values()) win.root.hidden = true;
         if (modal) page.closeBox();
         document.body.classList.add('sv-ended');
-        status.textContent = 'The game has ended. Reload the page to play again.';
+        status.textContent = tr('ゲームは終わりました。');
+        // What to do next has the focus: play again.
+        again.hidden = false;
+        again.focus({ focusVisible: true });
         sound.wanted = null;
         sound.apply();
     };
@@ -835,6 +873,8 @@ const skyvanePage = (() => {
     });
     // As the native game refuses a file by its size.
     const tooLarge = (bytes) => `is ${Math.floor(bytes / 1048576)} MB, larger than any recorded run (128 MB); not read`;
+    // A refusal in the words of the native game's reader, which are English.
+    const refusal = (text) => Object.assign(new Error(text), { lang: 'en' });
 
     // A file chosen to watch waits for the page to load again in the browser's own storage, as
     // the bytes the file holds (a session's storage takes text, and only a few megabytes).
@@ -860,7 +900,7 @@ const skyvanePage = (() => {
             const bytes = await file.arrayBuffer();
             await store('readwrite', (s) => s.put({ name: file.name, bytes }, 'watch'));
         } catch (err) {
-            page.showError(`${file.name}: cannot keep it to watch: ${err.message}`);
+            page.showError(`${file.name}: ${tr('見るために取っておけません')}: ${err.message}`, page.language);
             return;
         }
         const search = new URLSearchParams(location.search);
@@ -874,14 +914,13 @@ const skyvanePage = (() => {
         try {
             response = await fetch(url);
         } catch (e) {
-            throw new Error('cannot fetch the replay: its server did not answer, or it does not let this page read ' +
-                'it (a replay on another site must allow that); download the file and open it with "Watch a run"');
+            throw new Error(tr('記録を取り寄せられません。サーバーが応えないか、このページに読ませません（ほかのサイトの記録は、それを許していなければなりません）。ファイルをダウンロードして「記録を見る」で開いてください'));
         }
-        if (!response.ok) throw new Error(`cannot fetch the replay: ${response.status} ${response.statusText}`);
+        if (!response.ok) throw new Error(`${tr('記録を取り寄せられません')}: ${response.status} ${response.statusText}`);
         const length = Number(response.headers.get('Content-Length'));
         if (length > kMaxReplayBytes) {
             response.body?.cancel();
-            throw new Error(tooLarge(length));
+            throw refusal(tooLarge(length));
         }
         const reader = response.body.getReader();
         const chunks = [];
@@ -892,7 +931,7 @@ const skyvanePage = (() => {
             size += value.length;
             if (size > kMaxReplayBytes) {
                 reader.cancel();
-                throw new Error('is larger than any recorded run (128 MB); not read further');
+                throw refusal('is larger than any recorded run (128 MB); not read further');
             }
             chunks.push(value);
         }
@@ -919,7 +958,7 @@ const skyvanePage = (() => {
                     navigator.serviceWorker.addEventListener('controllerchange', () => location.reload(), { once: true });
                     worker.postMessage('take over');
                 } else {
-                    status.textContent = 'A new version of the game is ready: it plays when the page is loaded again.';
+                    status.textContent = tr('新しい版が届きました。ページを読み込み直すと遊べます。');
                 }
             };
             const whenInstalled = (worker) => {
@@ -949,8 +988,8 @@ const skyvanePage = (() => {
                 }
             } catch (e) { /* nothing kept */ }
             if (!page.replayBytes) {
-                stop('There is no run to watch here: the file chosen is not kept once it has been watched.',
-                    'Choose a replay file with "Watch a run", or leave out ?replay=local to play.');
+                stop(tr('見る記録がありません。選んだファイルは、一度見ると残りません。'),
+                    tr('「記録を見る」で記録のファイルを選ぶか、?replay=local を外して遊んでください。'));
                 return;
             }
         } else if (replay) {
@@ -958,7 +997,7 @@ const skyvanePage = (() => {
             try {
                 page.replayBytes = await fetchReplay(replay);
             } catch (e) {
-                stop(`${replay}: ${e.message}`, 'Check the address, or play without one.');
+                stop(`${replay}: ${e.message}`, tr('アドレスを確かめるか、アドレスなしで遊んでください。'), e.lang);
                 return;
             }
         }
@@ -966,15 +1005,15 @@ const skyvanePage = (() => {
         await Promise.all(['IPAPGothic', 'IPAGothic', 'IPAMincho'].map(
             (f) => document.fonts.load(`12px "Skyvane ${f}"`))).catch(() => {});
         const watching = page.replayBytes !== null;
-        status.textContent = watching ? 'Watching a recorded run' : 'Skyvane';
+        status.textContent = watching ? tr('記録を再生中') : 'Skyvane';
         page.state = 'playing';
         Module.callMain([]);
     };
 
     // Opened from the disk, the page can load neither the game nor its pictures.
     if (location.protocol === 'file:') {
-        stop('This page must be served by a web server: a browser does not run a page\'s game from the disk.',
-            'Run ./play.sh --web and open http://localhost:8000/, or put build-web/site on any web server.');
+        stop(tr('このページはウェブサーバーから開いてください。ブラウザーはディスクから開いたページのゲームを動かしません。'),
+            tr('./play.sh --web を実行して http://localhost:8000/ を開くか、build-web/site をウェブサーバーに置いてください。'));
     } else {
         page.registerOffline();
         const orientation = matchMedia('(orientation: portrait) and (pointer: coarse)');
