@@ -59,6 +59,9 @@ constexpr const char* kUsage =
     "  --speed N       watch it N times as fast (0.125 to 64; 2, 4, 0.5 or 1/2, ...)\n"
     "  --language L    the game's texts in L: ja (the game's own, the default) or en;\n"
     "                  a replay plays in the language it was recorded in unless L is given\n"
+    "  --audio-guide   play with the audio guide: the flight told in sounds, and the keys\n"
+    "                  A, V, F and R asking how high, how fast, how much fuel, how many safe;\n"
+    "                  a replay plays with the guide it was recorded with unless this is given\n"
     "  --trace FILE    write every handler call, property change and sound call to FILE\n"
     "  --languages     print the languages the game speaks, one a line\n"
     "  --version       print the version\n"
@@ -73,6 +76,7 @@ struct Options {
     double speed = 1;
     bool speedGiven = false;
     std::optional<std::string> language;
+    std::optional<bool> guide;
 };
 
 std::string languageList() {
@@ -175,6 +179,8 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
             if (!status && !skyvane::Catalog::of(language))
                 return refuse("no language '" + language + "'; the game speaks " + languageList());
             o.language = language;
+        } else if (a == "--audio-guide") {
+            o.guide = true;
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--help" || a == "-h") {
@@ -282,7 +288,8 @@ class Outputs {
                              why.c_str());
             };
             recorder = std::make_unique<skyvane::replay::Writer>(
-                std::move(record), options_.language.value_or(skyvane::replay::kSourceLanguage));
+                std::move(record), options_.language.value_or(skyvane::replay::kSourceLanguage),
+                options_.guide.value_or(false));
         }
         if (trace) {
             trace->onFailure = [this](const std::string& why) {
@@ -333,6 +340,7 @@ int playHeadless(const Options& options) {
     auto file = skyvane::readReplay(options.replay);
     if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
     if (options.language) file.inputs.setLanguage(*options.language);
+    if (options.guide) file.inputs.setGuided(*options.guide);
     Outputs outputs(options);
     if (!outputs.open()) return kRefused;
     skyvane::NullSound silence;
@@ -418,7 +426,8 @@ int main(int argc, char** argv) {
     // The audio opens on a thread of its own, when the mission needs it: the title screen never
     // waits for it.
     skyvane::SdlSound sound(soundFolders(), defaultWave(),
-                            {skyvane::mission_sounds::kRotor, skyvane::mission_sounds::kExplosion});
+                            {skyvane::mission_sounds::kRotor, skyvane::mission_sounds::kExplosion},
+                            options.guide.value_or(replay && replay->guided()));
     skyvane::TraceLog* trace = outputs.trace.get();
     if (trace) trace->passOn(&sound);
     skyvane::QtDesktop desktop([&sound] { sound.play(nullptr, skyvane::kSoundSync); });
@@ -429,7 +438,8 @@ int main(int argc, char** argv) {
                 skyvane::RunOptions{.replay = std::move(replay),
                                     .record = outputs.recorder.get(),
                                     .trace = trace,
-                                    .language = options.language});
+                                    .language = options.language,
+                                    .guide = options.guide});
     // The title screen is silent: the sound starts when the mission screen first shows.
     desktop.onShow = [&](skyvane::Form& form) {
         if (&form == &run->game().mission) sound.start();

@@ -54,7 +54,8 @@ int main() {
     RunOptions options{.replay = std::move(watch),
                        .record = watching ? nullptr : &recording,
                        .trace = trace.get(),
-                       .language = sv_language()};
+                       .language = sv_language(),
+                       .guide = sv_option("guide") ? std::optional<bool>(true) : std::nullopt};
     const Catalog* texts = catalogFor(options);
     std::string spoken, said;
     for (const auto& l : Catalog::languages()) {
@@ -68,6 +69,8 @@ int main() {
     }
     sv_languages(spoken.c_str(), texts->language().c_str());
     Run run(desktop, sound, std::move(options));
+    // The page keeps the run with its guide, and its choice in the bar shows it.
+    sv_guided(run.guided() ? 1 : 0);
     desktop.setForms(run.game().forms());
     if (watching) {
         desktop.setSpeed(sv_speed());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzz/game_driver.h"
+#include "mission/audio_guide.h"
 #include "platform/headless/headless_desktop.h"
 #include "replay/format.h"
 #include "replay/output_file.h"
@@ -118,6 +119,7 @@ class Both : public InputSink {
 struct Scenario {
     const char* name;
     std::function<void(HeadlessDesktop&, Game&, testing::Pilot&)> play;
+    bool guided = false;  // played with the audio guide
 };
 
 void join(HeadlessDesktop& d, Game& g, const std::string& name) {
@@ -155,6 +157,23 @@ const Scenario kScenarios[] = {
              fly(d, g, p, 3590, 2360, true);
          }
      }},
+    // The whole mission flown by ear, on the guide's cues and what a screen reader says.
+    {"flown-by-ear",
+     [](HeadlessDesktop& d, Game& g, testing::Pilot&) {
+         testing::EarPilot ears(d, g.mission);
+         d.afterPeriod = [&] { ears.hear(guideOf(g.mission)); };
+         d.setListened(true);
+         join(d, g, "Owl");
+         for (int period = 0; period < 64 * 600 && !g.closing.visible() && !d.ended();
+              ++period) {
+             d.runPeriod();
+             for (const auto& n : d.takeNews(d.period()))
+                 if (n.kind == Notice::Kind::Said) ears.hear(n.words);
+             ears.decide();
+         }
+         d.afterPeriod = nullptr;
+     },
+     true},
     {"a-crash",
      [](HeadlessDesktop& d, Game& g, testing::Pilot&) {
          join(d, g, "");
@@ -209,7 +228,7 @@ int main(int argc, char** argv) {
         Encoder encoder(game);
         const std::string replayPath = std::string(argv[2]) + "/" + s.name + ".replay";
         std::string why;
-        const auto writer = replay::Writer::open(replayPath, why);
+        const auto writer = replay::Writer::open(replayPath, why, {}, replay::kSourceLanguage, s.guided);
         if (!writer) {
             std::fprintf(stderr, "make_seeds: %s: %s\n", replayPath.c_str(), why.c_str());
             return 1;

@@ -79,6 +79,8 @@ std::string randomName(std::mt19937_64& rng) {
 class Writer {
   public:
     explicit Writer(std::mt19937_64& rng) : rng_(rng) { out_ << "skyvane-replay 1\n"; }
+    // A line of the header, before any input.
+    void header(const char* line) { out_ << line << '\n'; }
 
     bool chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(rng_) < percent; }
     int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
@@ -148,6 +150,7 @@ std::string randomReplay(std::uint64_t seed) {
                                                   {"Form1", "Command3"}, {"Form3", "Command1"}};
     static constexpr const char* kFocus[][2] = {
         {"Form2", "Text1"}, {"Form2", "Command1"}, {"Form1", "Command1"}, {"Form1", "Command2"}};
+    if (w.chance(25)) w.header("guide on");
     if (w.chance(20)) w.comment();
     // Mostly a pilot who joins and takes off; sometimes one who dithers on the title.
     w.pass(w.between(0, 40));

@@ -38,6 +38,11 @@ inline constexpr Zone kBaseZone{3480, 3700, 2200, 2520};  // around the base mar
 inline constexpr std::int16_t kBaseX = 3500;
 inline constexpr std::int16_t kBaseZ = 2350;
 
+// The audio guide: its ticks come kGuideTicks periods apart at a vertical speed of one (twice
+// as often at two, ...); it warns of a fall too fast for a touch-down below this height.
+inline constexpr int kGuideTicks = 256;
+inline constexpr int kGuideWarningHeight = 600;
+
 inline constexpr std::int16_t kFullTank = 1000;
 // Below this much fuel the message line warns.
 inline constexpr std::int16_t kLowFuel = 100;

@@ -232,6 +232,7 @@ void DesktopBase::runPeriod() {
         if (t->onTimer) invoke([&] { call(t->form(), t->name(), "Timer", 0, t->onTimer); });
         t->running_ = false;
     }
+    if (afterPeriod && !ended_) afterPeriod();
 }
 
 bool DesktopBase::keyHeld(int keyCode) const {
@@ -279,8 +280,8 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
     deliverKeyDown(form, keyCode, false);
 }
 
-bool DesktopBase::askedReader(Form& form, int keyCode) {
-    if (!readerKeys_ || !takesInput() || !form.loaded() || !form.visible()) return false;
+bool DesktopBase::askedReader(Form& form, int keyCode, bool readerListens) {
+    if (!(readerKeys_ || readerListens) || !takesInput() || !form.loaded() || !form.visible()) return false;
     if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return false;
     auto words = form.answerReader(keyCode);
     if (!words) return false;

@@ -63,8 +63,10 @@ class DesktopBase : public Desktop, private TimerClock {
         }
     }
 
-    // One period of the grid: due key repeats, then due timers.
+    // One period of the grid: due key repeats, then due timers, then afterPeriod.
     void runPeriod();
+    // Looks at where the game stands once each period has run (the audio guide).
+    std::function<void()> afterPeriod;
     // Moves the grid on to this period without ticking the ones passed over.
     void skipTo(std::uint64_t period);
     std::uint64_t period() const override { return period_; }
@@ -96,8 +98,9 @@ class DesktopBase : public Desktop, private TimerClock {
     void setReaderKeys(bool on) { readerKeys_ = on; }
     bool readerKeys() const { return readerKeys_; }
     // A key the player pressed: if it asks the game a question, the answer is said, and true;
-    // the game never sees the key, and no recording holds it. An adapter asks before pressKey.
-    bool askedReader(Form& form, int keyCode);
+    // the game never sees the key, and no recording holds it. An adapter asks before pressKey,
+    // saying whether a screen reader listens (which turns the reader keys on too).
+    bool askedReader(Form& form, int keyCode, bool readerListens = false);
     bool modal() const { return boxes_ > 0; }
 
     // Listeners: the input sink records what the game takes; the trace hears every handler

@@ -311,6 +311,7 @@ ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t e
     int number = 0;
     std::uint64_t bytes = 0;
     bool header = false;
+    bool languageNamed = false;
     bool betweenInputsAtLast = false;  // the line before was not a repeat
     std::uint64_t now = 0;             // the period the run has reached, skips included
     int oldStalls = 0;
@@ -371,7 +372,18 @@ ReadResult read(std::istream& in, const std::vector<Form*>* forms, std::size_t e
             if (!name) return fail(number, "not a language: \"" + shown(line) + "\"");
             if (!result.inputs.empty())
                 return fail(number, "the language is named after the run began");
+            if (languageNamed) return fail(number, "the language is named twice");
+            languageNamed = true;
             result.inputs.setLanguage(std::string(f[1]));
+            continue;
+        }
+        if (line.rfind(std::string(kGuide) + " ", 0) == 0) {
+            if (line != std::string(kGuide) + " on")
+                return fail(number, "cannot read this input: \"" + shown(line) + "\"");
+            if (!result.inputs.empty())
+                return fail(number, "the guide is asked for after the run began");
+            if (result.inputs.guided()) return fail(number, "the guide is asked for twice");
+            result.inputs.setGuided(true);
             continue;
         }
         auto input = parse(line);

@@ -36,6 +36,8 @@ inline constexpr const char* kMagic = "skyvane-replay";
 // the game's own language has none.
 inline constexpr const char* kLanguage = "language";
 inline constexpr const char* kSourceLanguage = "ja";
+// The line after the header of a run played with the audio guide ("guide on").
+inline constexpr const char* kGuide = "guide";
 // A week of play: a file that asks for more is refused rather than run for ever.
 inline constexpr std::uint64_t kMaxPeriod = 64ull * 60 * 60 * 24 * 7;
 // No run writes more: a key held down for a whole day writes about 60 MB of repeats, and a
@@ -77,6 +79,9 @@ class Recording {
     // The language the run was played in: its texts, never its rules.
     const std::string& language() const { return language_; }
     void setLanguage(std::string language) { language_ = std::move(language); }
+    // Whether the run was played with the audio guide.
+    bool guided() const { return guided_; }
+    void setGuided(bool guided) { guided_ = guided; }
 
   private:
     struct Item {
@@ -93,6 +98,7 @@ class Recording {
     std::vector<std::string> names_;
     std::vector<std::string> texts_;
     std::string language_ = kSourceLanguage;
+    bool guided_ = false;
 };
 
 struct ReadResult {

@@ -154,23 +154,24 @@ bool OutputFile::flush() {
 #endif
 }
 
-Writer::Writer(std::unique_ptr<OutputFile> file, const std::string& language)
+Writer::Writer(std::unique_ptr<OutputFile> file, const std::string& language, bool guided)
     : file_(std::move(file)) {
     file_->write(std::string(kMagic) + " " + std::to_string(kVersion) + "\n");
     if (language != kSourceLanguage) file_->write(std::string(kLanguage) + " " + language + "\n");
+    if (guided) file_->write(std::string(kGuide) + " on\n");
     file_->flush();
 }
 
 std::unique_ptr<Writer> Writer::open(const std::string& path, std::string& why,
                                      const std::vector<FileId>& taken,
-                                     const std::string& language) {
+                                     const std::string& language, bool guided) {
     auto file = OutputFile::open(path, taken, why);
     if (!file) return nullptr;
     if (!file->begin()) {
         why = file->failure();
         return nullptr;
     }
-    auto writer = std::make_unique<Writer>(std::move(file), language);
+    auto writer = std::make_unique<Writer>(std::move(file), language, guided);
     if (writer->failed()) {
         why = writer->failure();
         return nullptr;

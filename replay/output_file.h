@@ -69,13 +69,16 @@ class OutputFile {
 // run that dies still leaves every input up to that moment.
 class Writer : public InputSink {
   public:
-    // Writes the header, and the language of the run's texts unless it is the game's own.
-    explicit Writer(std::unique_ptr<OutputFile> file, const std::string& language = "ja");
+    // Writes the header, the language of the run's texts unless it is the game's own, and
+    // whether it plays with the audio guide.
+    explicit Writer(std::unique_ptr<OutputFile> file, const std::string& language = "ja",
+                    bool guided = false);
     // Opens the file to record into as OutputFile::open does, and begins it; null, with `why`,
     // if it cannot be.
     static std::unique_ptr<Writer> open(const std::string& path, std::string& why,
                                         const std::vector<FileId>& taken = {},
-                                        const std::string& language = "ja");
+                                        const std::string& language = "ja",
+                                        bool guided = false);
     void input(const Input& input) override;
     bool failed() const { return file_->failed(); }
     const std::string& failure() const { return file_->failure(); }

@@ -3,6 +3,7 @@
 
 #include "replay/run.h"
 
+#include "mission/audio_guide.h"
 #include "screens/phase.h"
 
 namespace skyvane {
@@ -65,7 +66,9 @@ Run::Run(DesktopBase& desktop, Sound& sound, RunOptions options)
     : desktop_(desktop),
       record_(options.record),
       trace_(options.trace),
-      game_(desktop, trace_ ? static_cast<Sound&>(*trace_) : sound, catalogOrSource(options)) {
+      sound_(trace_ ? static_cast<Sound&>(*trace_) : sound),
+      game_(desktop, sound_, catalogOrSource(options)),
+      guided_(options.guide.value_or(options.replay && options.replay->guided())) {
     if (trace_) {
         trace_->follow(desktop_);
         desktop_.setTrace(trace_);
@@ -78,9 +81,20 @@ Run::Run(DesktopBase& desktop, Sound& sound, RunOptions options)
         };
     }
     if (record_) desktop_.setInputSink(record_);
+    if (guided_) {
+        // The guide's cues change as the flight does; a player who listens may ask questions.
+        desktop_.setReaderKeys(true);
+        desktop_.afterPeriod = [this] {
+            const auto guide = guideOf(game_.mission);
+            if (guide == guide_) return;
+            guide_ = guide;
+            sound_.guide(guide);
+        };
+    }
 }
 
 Run::~Run() {
+    desktop_.afterPeriod = nullptr;
     // Whatever the desktop does after the run (closing its windows) is no part of it.
     if (record_) desktop_.setInputSink(nullptr);
     player_.reset();

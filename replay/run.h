@@ -34,6 +34,8 @@ struct RunOptions {
     // The language of the game's texts; unless one is asked for, a replay plays in the one it
     // was recorded in, and a game in the game's own.
     std::optional<std::string> language{};
+    // The audio guide; unless asked for, a replay plays as it was recorded, and a game without.
+    std::optional<bool> guide{};
 };
 
 // The catalog a run with these options shows its texts from; nullptr if the program does not
@@ -63,11 +65,17 @@ class Run {
     // The replay's end line, told once, at the moment it ends.
     std::function<void(const std::string& line)> onReplayEnded;
 
+    // Whether the audio guide plays.
+    bool guided() const { return guided_; }
+
   private:
     DesktopBase& desktop_;
     InputSink* record_;
     TraceLog* trace_;
+    Sound& sound_;
     Game game_;
+    bool guided_;
+    Guide guide_;
     std::unique_ptr<replay::Player> player_;
 };
 

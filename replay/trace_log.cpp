@@ -141,6 +141,16 @@ void TraceLog::play(const char* name, unsigned flags) {
     if (sound_) sound_->play(name, flags);
 }
 
+void TraceLog::guide(const Guide& g) {
+    start();
+    word("guide");
+    for (const int n : {g.flying ? 1 : 0, g.height, g.tickEvery, g.rising ? 1 : 0, g.warning ? 1 : 0,
+                        g.pan, g.depth, g.inZone ? 1 : 0})
+        number(n);
+    finish();
+    if (sound_) sound_->guide(g);
+}
+
 void TraceHash::text(std::string_view bytes) {
     // Eight bytes at a time, then the rest with its length, so "ab" "c" differs from "a" "bc".
     std::size_t i = 0;

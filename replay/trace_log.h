@@ -38,6 +38,7 @@ class TraceLog : public Trace, public Sound {
     void elementChanged(Element& element, Property property) override;
     void formChanged(Form& form, Property property) override;
     void play(const char* name, unsigned flags) override;
+    void guide(const Guide& guide) override;
 
   private:
     void start();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "layouts/builders.h"
+#include "platform/guide_voice.h"
 #include "platform/headless/headless_desktop.h"
 #include "replay/format.h"
 #include "screens/game.h"
@@ -464,6 +465,59 @@ TEST(KeyPairs, EveryPathAKeyTakesLeavesAPairOrNothing) {
         for (const int key : {vk::Return, vk::Left, vk::Shift}) EXPECT_FALSE(desktop.keyHeld(key));
         desktop.setInputSink(nullptr);
     }
+}
+
+}  // namespace
+}  // namespace skyvane
+
+namespace skyvane {
+namespace {
+
+// The audio guide as it sounds: the tone's pitch follows the height, the ticks come as often as
+// their cue says, the beacon stands on the side the pan says, the alarm is louder than the
+// ticks it replaces, and nothing sounds out of flight.
+TEST(GuideVoice, EachCueSoundsAsItSays) {
+    constexpr int kRate = 22050;
+    auto draw = [](Guide g, int channels = 1) {
+        GuideVoice voice(kRate);
+        voice.set(g);
+        std::vector<std::int16_t> s(static_cast<std::size_t>(kRate * channels));
+        voice.mix(s.data(), kRate, channels);
+        return s;
+    };
+    // Between two blips of the beacon, the tone alone: its pitch from its zero crossings.
+    for (int height : {0, 12, 24}) {
+        const auto s = draw({.flying = true, .height = height});
+        int crossings = 0;
+        for (int i = kRate / 10; i < kRate * 7 / 10; ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
+        EXPECT_NEAR(crossings / 2 / 0.6, GuideVoice::toneHz(height), GuideVoice::toneHz(height) * 0.03);
+    }
+    // Ticks: what differs from the same flight without vertical speed comes in bursts.
+    for (int every : {8, 16, 32}) {
+        const auto ticking = draw({.flying = true, .tickEvery = every});
+        const auto still = draw({.flying = true});
+        int bursts = 0;
+        for (int i = 1, quiet = kRate; i < kRate; ++i, ++quiet)
+            if (std::abs(ticking[i] - still[i]) > 1000) bursts += std::exchange(quiet, 0) > kRate / 200;
+        EXPECT_EQ(bursts, 64 / every) << every;
+    }
+    // The beacon: left of the tone for a destination on the left, right for one on the right.
+    double leftWard = 0, rightWard = 0;
+    for (const auto& [pan, sum] : {std::pair{-Guide::kSide, &leftWard}, {Guide::kSide, &rightWard}}) {
+        const auto s = draw({.flying = true, .pan = pan}, 2);
+        for (int i = 0; i < kRate; ++i) *sum += std::abs(s[2 * i]) - std::abs(s[2 * i + 1]);
+    }
+    EXPECT_GT(leftWard, 0);
+    EXPECT_LT(rightWard, 0);
+    auto loudness = [](const std::vector<std::int16_t>& s) {
+        double e = 0;
+        for (auto v : s) e += double(v) * v;
+        return e;
+    };
+    EXPECT_GT(loudness(draw({.flying = true, .tickEvery = 4, .warning = true})),
+              2 * loudness(draw({.flying = true, .tickEvery = 4})));
+    const auto grounded = draw({.flying = false, .height = 10, .tickEvery = 4, .inZone = true});
+    EXPECT_EQ(loudness(grounded), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "layouts/colours.h"
+#include "replay/run.h"
 #include "tests/behind_box.h"
 #include "tests/game_fixture.h"
 #include "tests/pilot.h"
@@ -104,6 +105,33 @@ INSTANTIATE_TEST_SUITE_P(TimerOrders, Playthrough, ::testing::Values(0u, 7u, 123
 // ---- The title screen and the ways out ----
 
 class Screens : public GameFixture {};
+
+// A pilot who cannot see the views flies the whole mission by ear, on the guide's cues and what
+// a screen reader says. (The test reads the state, to judge.)
+TEST(ByEar, ABlindPilotFliesTheWholeMissionOnTheGuideAndTheReader) {
+    HeadlessDesktop desktop;
+    struct Ears : Sound {
+        void play(const char*, unsigned) override {}
+        void guide(const Guide& g) override { pilot->hear(g); }
+        testing::EarPilot* pilot = nullptr;
+    } ears;
+    skyvane::Run run(desktop, ears, {.guide = true});
+    auto& m = run.game().mission;
+    testing::EarPilot pilot(desktop, m);
+    ears.pilot = &pilot;
+    desktop.setListened(true);
+    run.start();
+    desktop.pressKey(run.game().title, vk::Return);  // join: the button has the focus
+    desktop.releaseKey(run.game().title, vk::Return);
+    for (int period = 0; period < 64 * 600 && !run.game().closing.visible(); ++period) {
+        desktop.runPeriod();
+        for (const auto& n : desktop.takeNews(desktop.period()))
+            if (n.kind == Notice::Kind::Said) pilot.hear(n.words);
+        pilot.decide();
+    }
+    EXPECT_TRUE(run.game().closing.visible()) << (pilot.said().empty() ? "" : pilot.said().back());
+    EXPECT_EQ(m.Rescued, 10);
+}
 
 TEST_F(Screens, TitleBlinksAndScrollsThePrologue) {
     auto& t = game.title;

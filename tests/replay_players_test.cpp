@@ -85,7 +85,8 @@ std::string firstDifference(const Played& a, const Played& b) {
 // What is wrong with a line of a trace, or "": its period, then what happened and to what, each
 // form and element it names one the game has: a handler called ("Form1 Command1_Click", a
 // key's code after it), a property changed ("Form1.Label1 940", a caption may be empty), a
-// window's caption or focus ("Form1 focus Command1"), a sound ("sound HERI3.wav 9").
+// window's caption or focus ("Form1 focus Command1"), a sound ("sound HERI3.wav 9"), the audio
+// guide's eight cues ("guide 1 12 8 0 0 -3 2 0").
 std::string traceFault(const std::string& line) {
     static const auto names = [] {
         std::map<std::string, std::set<std::string>> n;
@@ -103,6 +104,12 @@ std::string traceFault(const std::string& line) {
     const std::string what = line.substr(first + 1, second - first - 1);
     const std::string rest = line.substr(second + 1);
     const auto dot = what.find('.');
+    if (what == "guide") {
+        std::istringstream cues(rest);
+        int n = 0, count = 0;
+        while (cues >> n) ++count;
+        return count == 8 && cues.eof() ? "" : "a guide without its eight cues";
+    }
     if (what == "sound") {
         const auto last = rest.rfind(' ');
         if (last == std::string::npos || last == 0 || !digits(rest.substr(last + 1)))

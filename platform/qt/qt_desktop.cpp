@@ -494,11 +494,11 @@ QtDesktop::KeyRoute QtDesktop::routeKey(QObject* watched, QKeyEvent* key) const 
 }
 
 void QtDesktop::takeKey(FormWindow& window, QKeyEvent* key) {
-    // A player who listens asks the game with keys of their own.
-    setReaderKeys(QAccessible::isActive());
     const int code = virtualKey(*key);
     if (key->type() == QEvent::KeyPress) {
-        if (!askedReader(*window.form(), code)) pressKey(*window.form(), code);
+        // A player who listens asks the game with keys of their own.
+        if (!askedReader(*window.form(), code, QAccessible::isActive()))
+            pressKey(*window.form(), code);
     } else {
         releaseKey(*window.form(), code);
     }

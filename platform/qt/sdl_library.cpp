@@ -27,7 +27,8 @@ bool SdlLibrary::load() {
            get(mixer, AllocateChannels, "Mix_AllocateChannels") &&
            get(mixer, LoadWAV_RW, "Mix_LoadWAV_RW") && get(mixer, PlayChannel, "Mix_PlayChannel") &&
            get(mixer, HaltChannel, "Mix_HaltChannel") && get(mixer, FreeChunk, "Mix_FreeChunk") &&
-           get(mixer, CloseAudio, "Mix_CloseAudio");
+           get(mixer, CloseAudio, "Mix_CloseAudio") && get(mixer, QuerySpec, "Mix_QuerySpec") &&
+           get(mixer, SetPostMix, "Mix_SetPostMix");
 #else
     SetHint = &SDL_SetHint;
     InitSubSystem = &SDL_InitSubSystem;
@@ -40,6 +41,8 @@ bool SdlLibrary::load() {
     HaltChannel = &Mix_HaltChannel;
     FreeChunk = &Mix_FreeChunk;
     CloseAudio = &Mix_CloseAudio;
+    QuerySpec = &Mix_QuerySpec;
+    SetPostMix = &Mix_SetPostMix;
     return true;
 #endif
 }

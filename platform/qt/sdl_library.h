@@ -25,6 +25,8 @@ struct SdlLibrary {
     decltype(&Mix_HaltChannel) HaltChannel = nullptr;
     decltype(&Mix_FreeChunk) FreeChunk = nullptr;
     decltype(&Mix_CloseAudio) CloseAudio = nullptr;
+    decltype(&Mix_QuerySpec) QuerySpec = nullptr;
+    decltype(&Mix_SetPostMix) SetPostMix = nullptr;
 
     // Opens the libraries; false if they are not on this system (the game is then silent).
     bool load();

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/guide_voice.h"
 #include "platform/qt/sdl_library.h"
 #include "platform/qt/wave_file.h"
 
@@ -19,11 +20,19 @@
 
 namespace skyvane {
 
+namespace {
+constexpr int kGuideRate = 22050;
+}  // namespace
+
 struct SdlSound::Shared {
     // Fixed before the worker starts.
     std::vector<std::string> folders;
     std::vector<char> defaultWave;
     std::vector<std::string> preload;
+    bool guided = false;
+    // The guide's cues go straight to its voice, which the mixer's thread draws.
+    GuideVoice voice{kGuideRate};
+    int voiceChannels = 1;
 
     mutable std::mutex mutex;
     std::condition_variable wake;
@@ -76,11 +85,16 @@ constexpr int kFrames = 1024;  // 46 ms a buffer
 }  // namespace
 
 SdlSound::SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave,
-                   std::vector<std::string> preload)
+                   std::vector<std::string> preload, bool guided)
     : shared_(std::make_shared<Shared>()) {
     shared_->folders = std::move(folders);
     shared_->defaultWave = std::move(defaultWave);
     shared_->preload = std::move(preload);
+    shared_->guided = guided;
+}
+
+void SdlSound::guide(const Guide& guide) {
+    if (shared_->guided) shared_->voice.set(guide);
 }
 
 void SdlSound::start() {
@@ -168,7 +182,8 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     }
     if (opened) {
         quietAlsa();
-        opened = sdl.OpenAudio(kRate, AUDIO_S16SYS, kChannels, kFrames) == 0;
+        // The guide's pan needs two channels.
+        opened = sdl.OpenAudio(kRate, AUDIO_S16SYS, s.guided ? 2 : kChannels, kFrames) == 0;
         if (!opened) sdl.Quit();
     }
     if (!opened) {
@@ -182,6 +197,21 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     }
     sdl.AllocateChannels(1);
     s.fallback = decode(sdl, s.defaultWave);
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    // Drawn at the mixer's rate and width as it mixes; a device that will not take 16 bits at
+    // the guide's rate plays no guide.
+    if (s.guided && sdl.QuerySpec(&rate, &format, &channels) && rate == kGuideRate &&
+        format == AUDIO_S16SYS) {
+        s.voiceChannels = channels;
+        sdl.SetPostMix(
+            [](void* data, Uint8* stream, int bytes) {
+                auto& shared = *static_cast<Shared*>(data);
+                shared.voice.mix(reinterpret_cast<std::int16_t*>(stream),
+                                 bytes / 2 / shared.voiceChannels, shared.voiceChannels);
+            },
+            &s);
+    }
 
     auto chunkFor = [&](const std::string& name) -> Mix_Chunk* {
         auto it = s.chunks.find(name);
@@ -226,6 +256,7 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     }
 
     sdl.HaltChannel(-1);
+    if (s.guided) sdl.SetPostMix(nullptr, nullptr);
     for (auto& [name, chunk] : s.chunks)
         if (chunk) sdl.FreeChunk(chunk);
     s.chunks.clear();

@@ -13,7 +13,8 @@
 
 namespace skyvane {
 
-// Sound on SDL2_mixer, one channel, so a new sound cuts off the one playing.
+// Sound on SDL2_mixer, one channel, so a new sound cuts off the one playing; the audio guide, if
+// asked for, is drawn into the mix as it is played.
 //
 // Everything that can wait lives on a worker thread: loading SDL, opening the audio device (a
 // sound server that has stopped answering holds it for a minute), reading and decoding the wave
@@ -32,14 +33,16 @@ class SdlSound : public Sound {
     // Looks names up in each folder in turn (an empty folder is the working directory); the
     // default sound is a wave file in memory. The named files are loaded as soon as the device
     // opens, so starting them later does not touch the disk.
+    // With `guided`, the audio guide plays too (in stereo, for its pan).
     SdlSound(std::vector<std::string> folders, std::vector<char> defaultWave,
-             std::vector<std::string> preload = {});
+             std::vector<std::string> preload = {}, bool guided = false);
     // Shuts down with the default grace.
     ~SdlSound() override;
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
     void play(const char* name, unsigned flags) override;
+    void guide(const Guide& guide) override;
     // Starts the worker, if it has not started: ahead of the first sound, so it is ready.
     void start();
 

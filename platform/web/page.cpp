@@ -60,6 +60,13 @@ EM_JS(int, sv_hidden, (), {
 EM_JS(void, sv_sound, (const char* name, int flags), {
     skyvanePage.sound.play(UTF8ToString(name), flags);
 });
+EM_JS(void, sv_guide, (int flying, int height, int tickEvery, int rising, int warning, int pan, int depth, int inZone), {
+    skyvanePage.sound.guide({ flying: flying !== 0, height, tickEvery, rising: rising !== 0, warning: warning !== 0,
+                              pan, depth, inZone: inZone !== 0 });
+});
+EM_JS(void, sv_guided, (int guided), {
+    skyvanePage.setGuided(guided !== 0);
+});
 EM_JS(void, sv_ended, (), {
     skyvanePage.ended();
 });

@@ -31,6 +31,11 @@ char* sv_next_event();
 double sv_now();  // performance.now(), in milliseconds
 int sv_hidden();  // the page is hidden (another tab, a minimised window)
 void sv_sound(const char* name, int flags);
+// The audio guide's cues (platform/sound.h), in the order Guide lists them.
+void sv_guide(int flying, int height, int tickEvery, int rising, int warning, int pan, int depth,
+              int inZone);
+// This run plays with the audio guide.
+void sv_guided(int guided);
 void sv_ended();
 // What the page was asked for: a replay's bytes as the file holds them (null for none, freed by
 // the caller; the page keeps no copy), the pace to watch it at, and options of its address

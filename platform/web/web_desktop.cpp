@@ -548,4 +548,8 @@ void WebSound::play(const char* name, unsigned flags) {
     sv_sound(name ? name : "", static_cast<int>(flags));
 }
 
+void WebSound::guide(const Guide& g) {
+    sv_guide(g.flying, g.height, g.tickEvery, g.rising, g.warning, g.pan, g.depth, g.inZone);
+}
+
 }  // namespace skyvane::web

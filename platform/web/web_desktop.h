@@ -71,6 +71,7 @@ class WebDesktop : public DesktopBase {
 class WebSound : public Sound {
   public:
     void play(const char* name, unsigned flags) override;
+    void guide(const Guide& guide) override;
 };
 
 }  // namespace skyvane::web

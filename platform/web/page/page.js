@@ -711,6 +711,7 @@ const skyvanePage = (() => {
         ready: false,
         calls: [],   // what the game asked for
         played: [],  // what Web Audio was made to do
+        cues: null,  // the audio guide's, as the game last set them
         play(name, flags) {
             const loop = (flags & 8) !== 0;
             this.calls.push(name ? `${loop ? 'loop' : 'once'} ${name}` : 'stop');
@@ -746,6 +747,64 @@ const skyvanePage = (() => {
             source.start();
             this.source = source;
         },
+        // ---- The audio guide: the flight in sounds, drawn as they play (see GuideVoice) ----
+        guide(cues) {
+            this.cues = cues;
+            this.applyGuide();
+        },
+        applyGuide() {
+            if (!this.ready || !this.cues) return;
+            const ctx = this.context, g = this.cues, at = ctx.currentTime;
+            if (!this.tone) {
+                this.tone = ctx.createOscillator();
+                this.toneGain = ctx.createGain();
+                this.toneGain.gain.value = 0;
+                this.tone.connect(this.toneGain).connect(ctx.destination);
+                this.tone.start();
+                this.last = { tick: 0, blip: 0, bell: 0 };
+                setInterval(() => this.guideBeats(), 10);
+                this.played.push('guide');
+            }
+            this.tone.frequency.setTargetAtTime(220 * 2 ** (g.height / 12), at, 0.01);
+            this.toneGain.gain.setTargetAtTime(g.flying ? 0.1 : 0, at, 0.01);
+        },
+        // A short note at `hz`, dying away over `seconds`, placed across by `pan` (-1 to 1).
+        ping(hz, seconds, gain, pan = 0, type = 'sine') {
+            const ctx = this.context, at = ctx.currentTime;
+            const osc = ctx.createOscillator(), level = ctx.createGain(), place = ctx.createStereoPanner();
+            osc.type = type;
+            osc.frequency.value = hz;
+            level.gain.setValueAtTime(gain, at);
+            level.gain.linearRampToValueAtTime(0, at + seconds);
+            place.pan.value = pan;
+            osc.connect(level).connect(place).connect(ctx.destination);
+            osc.start(at);
+            osc.stop(at + seconds);
+        },
+        // The ticks, the alarm, the beacon and the bell, as their cues say.
+        guideBeats() {
+            const g = this.cues;
+            if (!g?.flying || !this.ready || this.context.state !== 'running') return;
+            const now = this.context.currentTime, last = this.last;
+            if (g.warning) {
+                if (now - last.tick >= 0.25) {
+                    this.ping(Math.floor(now / 0.25) % 2 ? 740 : 988, 0.25, 0.15, 0, 'square');
+                    last.tick = now;
+                }
+            } else if (g.tickEvery && now - last.tick >= g.tickEvery / 64) {
+                this.ping(g.rising ? 1760 : 587, 0.02, 0.22);
+                last.tick = now;
+            }
+            if (now - last.blip >= 0.75) {
+                this.ping(880 * 2 ** (-g.depth / 24), 0.06, 0.22, g.pan / 32);
+                last.blip = now;
+            }
+            if (g.inZone && now - last.bell >= 0.5) {
+                this.ping(1319, 0.3, 0.16);
+                this.ping(2637, 0.3, 0.08);
+                last.bell = now;
+            }
+        },
         // While the page is hidden the game holds, and so does its sound.
         hidden(hidden) {
             if (!this.context) return;
@@ -773,6 +832,7 @@ const skyvanePage = (() => {
             try { await this.context.resume(); } catch (e) { /* no device: silence */ }
             this.ready = true;
             this.apply();
+            this.applyGuide();
         },
     };
     page.sound = sound;
@@ -839,9 +899,25 @@ const skyvanePage = (() => {
             location.assign(to.href);
         };
     };
-    // The run as a replay file: the header, the language if it is not the game's own, the inputs.
+    // The audio guide, chosen in the bar: the page loads again with it, or without.
+    const guideChoice = document.getElementById('guide');
+    guideChoice.querySelector('span').textContent = tr('音声ガイド');
+    page.guided = false;
+    page.setGuided = (guided) => {
+        page.guided = guided;
+        const box = guideChoice.querySelector('input');
+        box.checked = guided;
+        box.onchange = () => {
+            const to = new URL(location.href);
+            if (box.checked) to.searchParams.set('guide', '1');
+            else to.searchParams.delete('guide');
+            location.assign(to.href);
+        };
+    };
+    // The run as a replay file: the header, the language if it is not the game's own, the guide
+    // if it played, the inputs.
     page.recordedFile = () => ['skyvane-replay 1', ...(page.language !== 'ja' ? [`language ${page.language}`] : []),
-        ...page.recording].join('\n') + '\n';
+        ...(page.guided ? ['guide on'] : []), ...page.recording].join('\n') + '\n';
     page.record = (line) => {
         page.recording.push(line);
         // A run to keep once the game has taken something of the player's (a stall is the
