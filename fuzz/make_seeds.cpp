@@ -164,8 +164,7 @@ const Scenario kScenarios[] = {
          d.afterPeriod = [&] { ears.hear(guideOf(g.mission)); };
          d.setListened(true);
          join(d, g, "Owl");
-         for (int period = 0; period < 64 * 600 && !g.closing.visible() && !d.ended();
-              ++period) {
+         for (int period = 0; period < 64 * 600 && !g.closing.visible() && !d.ended(); ++period) {
              d.runPeriod();
              for (const auto& n : d.takeNews(d.period()))
                  if (n.kind == Notice::Kind::Said) ears.hear(n.words);
@@ -228,7 +227,8 @@ int main(int argc, char** argv) {
         Encoder encoder(game);
         const std::string replayPath = std::string(argv[2]) + "/" + s.name + ".replay";
         std::string why;
-        const auto writer = replay::Writer::open(replayPath, why, {}, replay::kSourceLanguage, s.guided);
+        const auto writer =
+            replay::Writer::open(replayPath, why, {}, replay::kSourceLanguage, s.guided);
         if (!writer) {
             std::fprintf(stderr, "make_seeds: %s: %s\n", replayPath.c_str(), why.c_str());
             return 1;

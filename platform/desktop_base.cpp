@@ -281,7 +281,8 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
 }
 
 bool DesktopBase::askedReader(Form& form, int keyCode, bool readerListens) {
-    if (!(readerKeys_ || readerListens) || !takesInput() || !form.loaded() || !form.visible()) return false;
+    if (!(readerKeys_ || readerListens) || !takesInput() || !form.loaded() || !form.visible())
+        return false;
     if (form.focus() && form.focus()->kind() == ElementKind::TextBox) return false;
     auto words = form.answerReader(keyCode);
     if (!words) return false;

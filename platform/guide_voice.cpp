@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace skyvane {
 
@@ -28,7 +29,9 @@ double ping(double t, double hz, double seconds) {
 
 void GuideVoice::set(const Guide& g) {
     // Each cue in a few bits: the sound's thread takes them whole or not at all.
-    const auto u = [](int v, int bits) { return static_cast<std::uint32_t>(v) & ((1u << bits) - 1); };
+    const auto u = [](int v, int bits) {
+        return static_cast<std::uint32_t>(v) & ((1u << bits) - 1);
+    };
     packed_.store(u(g.flying, 1) | u(g.height, 6) << 1 | u(g.tickEvery, 7) << 7 |
                       u(g.rising, 1) << 14 | u(g.warning, 1) << 15 | u(g.pan, 7) << 16 |
                       u(g.depth, 7) << 23 | u(g.inZone, 1) << 30,
@@ -37,14 +40,21 @@ void GuideVoice::set(const Guide& g) {
 
 Guide GuideVoice::cues() const {
     const std::uint32_t p = packed_.load(std::memory_order_relaxed);
-    const auto field = [&](int at, int bits) { return static_cast<int>((p >> at) & ((1u << bits) - 1)); };
+    const auto field = [&](int at, int bits) {
+        return static_cast<int>((p >> at) & ((1u << bits) - 1));
+    };
     const auto signedField = [&](int at, int bits) {
         const int v = field(at, bits);
         return v >= (1 << (bits - 1)) ? v - (1 << bits) : v;
     };
-    return {.flying = field(0, 1) != 0, .height = field(1, 6), .tickEvery = field(7, 7),
-            .rising = field(14, 1) != 0, .warning = field(15, 1) != 0, .pan = signedField(16, 7),
-            .depth = signedField(23, 7), .inZone = field(30, 1) != 0};
+    return {.flying = field(0, 1) != 0,
+            .height = field(1, 6),
+            .tickEvery = field(7, 7),
+            .rising = field(14, 1) != 0,
+            .warning = field(15, 1) != 0,
+            .pan = signedField(16, 7),
+            .depth = signedField(23, 7),
+            .inZone = field(30, 1) != 0};
 }
 
 double GuideVoice::toneHz(int height) {
@@ -77,16 +87,18 @@ void GuideVoice::mix(std::int16_t* samples, int frames, int channels) {
                 // Two notes a quarter-second each, square: unlike anything else.
                 const double hz = std::fmod(now, 0.5) < 0.25 ? 988 : 740;
                 centre += kAlarm * (std::sin(2 * kPi * hz * now) > 0 ? 1 : -1) * 0.6;
-            } else if (g.tickEvery > 0 &&
-                       static_cast<double>(clock_ - lastTick_) * dt >= g.tickEvery * kPeriodSeconds) {
+            } else if (g.tickEvery > 0 && static_cast<double>(clock_ - lastTick_) * dt >=
+                                              g.tickEvery * kPeriodSeconds) {
                 lastTick_ = clock_;
                 tickHz_ = g.rising ? 1760 : 587;
             }
             if (static_cast<double>(clock_ - lastBlip_) * dt >= kBlipEvery) lastBlip_ = clock_;
-            if (g.inZone && static_cast<double>(clock_ - lastBell_) * dt >= kBellEvery) lastBell_ = clock_;
+            if (g.inZone && static_cast<double>(clock_ - lastBell_) * dt >= kBellEvery)
+                lastBell_ = clock_;
         }
         centre += kTick * ping(static_cast<double>(clock_ - lastTick_) * dt, tickHz_, 0.02);
-        beacon += kBlip * ping(static_cast<double>(clock_ - lastBlip_) * dt, beaconHz(g.depth), 0.06);
+        beacon +=
+            kBlip * ping(static_cast<double>(clock_ - lastBlip_) * dt, beaconHz(g.depth), 0.06);
         const double bellT = static_cast<double>(clock_ - lastBell_) * dt;
         centre += kBell * (ping(bellT, 1319, 0.3) + 0.5 * ping(bellT, 2637, 0.3));
         const double left = centre + beacon * (1 - right), rightSide = centre + beacon * right;
@@ -94,8 +106,8 @@ void GuideVoice::mix(std::int16_t* samples, int frames, int channels) {
             s = static_cast<std::int16_t>(std::clamp(s + v * 32767, -32768.0, 32767.0));
         };
         if (channels == 2) {
-            add(samples[2 * f], left);
-            add(samples[2 * f + 1], rightSide);
+            add(samples[2 * static_cast<std::ptrdiff_t>(f)], left);
+            add(samples[2 * static_cast<std::ptrdiff_t>(f) + 1], rightSide);
         } else {
             add(samples[f], centre + beacon);
         }

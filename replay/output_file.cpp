@@ -163,8 +163,8 @@ Writer::Writer(std::unique_ptr<OutputFile> file, const std::string& language, bo
 }
 
 std::unique_ptr<Writer> Writer::open(const std::string& path, std::string& why,
-                                     const std::vector<FileId>& taken,
-                                     const std::string& language, bool guided) {
+                                     const std::vector<FileId>& taken, const std::string& language,
+                                     bool guided) {
     auto file = OutputFile::open(path, taken, why);
     if (!file) return nullptr;
     if (!file->begin()) {

@@ -77,8 +77,7 @@ class Writer : public InputSink {
     // if it cannot be.
     static std::unique_ptr<Writer> open(const std::string& path, std::string& why,
                                         const std::vector<FileId>& taken = {},
-                                        const std::string& language = "ja",
-                                        bool guided = false);
+                                        const std::string& language = "ja", bool guided = false);
     void input(const Input& input) override;
     bool failed() const { return file_->failed(); }
     const std::string& failure() const { return file_->failure(); }

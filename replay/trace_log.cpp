@@ -144,8 +144,8 @@ void TraceLog::play(const char* name, unsigned flags) {
 void TraceLog::guide(const Guide& g) {
     start();
     word("guide");
-    for (const int n : {g.flying ? 1 : 0, g.height, g.tickEvery, g.rising ? 1 : 0, g.warning ? 1 : 0,
-                        g.pan, g.depth, g.inZone ? 1 : 0})
+    for (const int n : {g.flying ? 1 : 0, g.height, g.tickEvery, g.rising ? 1 : 0,
+                        g.warning ? 1 : 0, g.pan, g.depth, g.inZone ? 1 : 0})
         number(n);
     finish();
     if (sound_) sound_->guide(g);

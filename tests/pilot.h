@@ -128,8 +128,7 @@ class EarPilot {
         // Falling speed from the ticks, positive down.
         const int falling =
             g.tickEvery ? (g.rising ? -1 : 1) * flight::kGuideTicks / g.tickEvery : 0;
-        const int wanted =
-            g.inZone ? 10 : std::clamp((g.height - 10) * Guide::kStep / 10, -15, 15);
+        const int wanted = g.inZone ? 10 : std::clamp((g.height - 10) * Guide::kStep / 10, -15, 15);
         hold(vk::Shift, falling > wanted);
     }
 

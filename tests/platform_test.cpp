@@ -490,7 +490,8 @@ TEST(GuideVoice, EachCueSoundsAsItSays) {
         const auto s = draw({.flying = true, .height = height});
         int crossings = 0;
         for (int i = kRate / 10; i < kRate * 7 / 10; ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
-        EXPECT_NEAR(crossings / 2 / 0.6, GuideVoice::toneHz(height), GuideVoice::toneHz(height) * 0.03);
+        EXPECT_NEAR(crossings / 2 / 0.6, GuideVoice::toneHz(height),
+                    GuideVoice::toneHz(height) * 0.03);
     }
     // Ticks: what differs from the same flight without vertical speed comes in bursts.
     for (int every : {8, 16, 32}) {
@@ -498,12 +499,14 @@ TEST(GuideVoice, EachCueSoundsAsItSays) {
         const auto still = draw({.flying = true});
         int bursts = 0;
         for (int i = 1, quiet = kRate; i < kRate; ++i, ++quiet)
-            if (std::abs(ticking[i] - still[i]) > 1000) bursts += std::exchange(quiet, 0) > kRate / 200;
+            if (std::abs(ticking[i] - still[i]) > 1000)
+                bursts += std::exchange(quiet, 0) > kRate / 200;
         EXPECT_EQ(bursts, 64 / every) << every;
     }
     // The beacon: left of the tone for a destination on the left, right for one on the right.
     double leftWard = 0, rightWard = 0;
-    for (const auto& [pan, sum] : {std::pair{-Guide::kSide, &leftWard}, {Guide::kSide, &rightWard}}) {
+    for (const auto& [pan, sum] :
+         {std::pair{-Guide::kSide, &leftWard}, {Guide::kSide, &rightWard}}) {
         const auto s = draw({.flying = true, .pan = pan}, 2);
         for (int i = 0; i < kRate; ++i) *sum += std::abs(s[2 * i]) - std::abs(s[2 * i + 1]);
     }
