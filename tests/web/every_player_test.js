@@ -220,12 +220,37 @@ test('after one visit the game loads and plays with no network, and a new build 
     assert.match(await page.evaluate(() => skyvanePage.textOf('Form1', 'Label9')), /爆発/);
     assert.deepEqual(page.errors, []);
 
-    // A new build: one file changed, and a service worker that names the new set.
+    // New builds that do not arrive whole: a cut wasm, a missing font, a file whose bytes are not
+    // those its build wrote. None is taken; the build that plays goes on, online and offline,
+    // and says why.
     await page.setOfflineMode(false);
-    fs.appendFileSync(path.join(copy, 'skyvane.css'), '\n/* build two */\n');
+    const makeBuild = (tag) => {
+        fs.appendFileSync(path.join(copy, 'skyvane.css'), `\n/* ${tag} */\n`);
+        execFileSync(process.execPath, [path.join(h.root, 'platform/web/make_sw.js'), copy, 'test',
+            path.join(h.root, 'platform/web/sw.js.in')]);
+    };
+    const kept = await page.evaluate(() => caches.keys());
+    const good = new Map(['skyvane.wasm', 'fonts/ipam.woff2', 'page.js'].map((f) => [f, fs.readFileSync(path.join(copy, f))]));
+    for (const [tag, harm] of [
+        ['a cut wasm', () => fs.writeFileSync(path.join(copy, 'skyvane.wasm'), good.get('skyvane.wasm').subarray(0, 300000))],
+        ['a missing font', () => fs.rmSync(path.join(copy, 'fonts/ipam.woff2'))],
+        ['changed bytes', () => fs.appendFileSync(path.join(copy, 'page.js'), '\n// not the build\'s\n')]]) {
+        makeBuild(tag);
+        harm();
+        await page.goto(server.base, { waitUntil: 'load' });
+        await h.settled(page, () => skyvanePage.updateFailed !== undefined && skyvanePage.state === 'playing');
+        assert.match(await page.$eval('#status', (e) => e.textContent), /skyvane\.wasm|ipam|page\.js/, tag);
+        assert.deepEqual(await page.evaluate(() => caches.keys()), kept, tag);
+        await page.setOfflineMode(true);
+        await page.reload({ waitUntil: 'load' });
+        await page.waitForFunction(() => skyvanePage.state === 'playing');
+        await page.setOfflineMode(false);
+        for (const [f, bytes] of good) fs.writeFileSync(path.join(copy, f), bytes);
+    }
+
+    // A good build: one file changed, and a service worker that names the new set.
+    makeBuild('build two');
     const before = await page.evaluate(() => caches.keys());
-    execFileSync(process.execPath, [path.join(h.root, 'platform/web/make_sw.js'), copy, 'test',
-        path.join(h.root, 'platform/web/sw.js.in')]);
     await page.goto(server.base, { waitUntil: 'load' });
     // Taken as the page starts, before anything is played: the page loads again by itself (which
     // may cut short a look at it).
@@ -363,6 +388,18 @@ test('the page says what happened and what to do: from the disk, nothing to watc
     await disk.waitForFunction(() => skyvanePage.error !== null);
     assert.match(await disk.$eval('#notice', (e) => e.textContent), /web server.*play\.sh --web/s);
     await context.close();
+
+    // A game that cannot start (its wasm cut short, with no worker to fall back on) is said.
+    const cut = path.join(h.work, 'cut');
+    fs.cpSync(h.site, cut, { recursive: true });
+    fs.truncateSync(path.join(cut, 'skyvane.wasm'), 300000);
+    const cutServer = await h.serve(cut);
+    const broken = await h.open('lang=en', null, undefined, cutServer.base);
+    await broken.waitForFunction(() => skyvanePage.state === 'failed', { timeout: 30000 });
+    assert.equal(await broken.$eval('#notice', (e) => e.hidden), false);
+    assert.match(await broken.$eval('#notice', (e) => e.textContent), /could not be loaded.*Load the page again/s);
+    await broken.closeAll();
+    cutServer.stop();
 
     const nothing = await h.open('lang=en&replay=local');
     await nothing.waitForFunction(() => skyvanePage.error !== null);

@@ -1026,6 +1026,12 @@ const skyvanePage = (() => {
     // the next time).
     page.registerOffline = async () => {
         if (!('serviceWorker' in navigator) || !location.protocol.startsWith('http')) return;
+        // A new build that did not arrive whole is not taken: this one goes on, and says so.
+        navigator.serviceWorker.addEventListener('message', (e) => {
+            if (!e.data?.updateFailed) return;
+            page.updateFailed = e.data.updateFailed;
+            status.textContent = `${tr('新しい版は届ききらず、取り込みませんでした。今の版で遊べます')}: ${e.data.updateFailed}`;
+        });
         try {
             const registration = await navigator.serviceWorker.register('sw.js');
             const take = (worker) => {
@@ -1086,6 +1092,11 @@ const skyvanePage = (() => {
         Module.callMain([]);
     };
 
+    page.failed = (why) => {
+        if (page.state === 'failed') return;
+        stop(`${tr('ゲームを読み込めませんでした')}: ${why}`, tr('ページを読み込み直してください。直らなければ、キャッシュを消してからもう一度開いてください。'));
+        page.state = 'failed';
+    };
     // Opened from the disk, the page can load neither the game nor its pictures.
     if (location.protocol === 'file:') {
         stop(tr('このページはウェブサーバーから開いてください。ブラウザーはディスクから開いたページのゲームを動かしません。'),
@@ -1105,4 +1116,7 @@ var Module = {
     onRuntimeInitialized: () => {
         if (skyvanePage.state === 'loading') skyvanePage.start();
     },
+    // The game's program did not load or start (a file cut short, a browser without
+    // WebAssembly): said, never a black page.
+    onAbort: (why) => skyvanePage.failed(String(why)),
 };
