@@ -119,21 +119,6 @@ int refuse(const std::string& why) {
     return kRefused;
 }
 
-// "2", "0.5", "1/2": a speed, or nullopt.
-std::optional<double> speedIn(std::string_view s) {
-    auto number = [](std::string_view t) -> std::optional<double> {
-        double v = 0;
-        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-        if (ec != std::errc() || end != t.data() + t.size() || !(v > 0)) return std::nullopt;
-        return v;
-    };
-    const auto slash = s.find('/');
-    if (slash == std::string_view::npos) return number(s);
-    const auto a = number(s.substr(0, slash)), b = number(s.substr(slash + 1));
-    if (!a || !b) return std::nullopt;
-    return *a / *b;
-}
-
 // Reads our options out of argv and leaves Qt's for QApplication. Arguments are kept as the
 // system's bytes: a file name need not be UTF-8. Returns an exit status when the program ends
 // here (help, version, a refusal).
@@ -167,9 +152,8 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
             std::string speed;
             status = value(speed, "a number");
             if (!status) {
-                const auto v = speedIn(speed);
-                if (!v || *v < skyvane::Pacer::kSlowest || *v > skyvane::Pacer::kFastest)
-                    return refuse("--speed takes a number from 0.125 to 64, not '" + speed + "'");
+                const auto v = skyvane::Pacer::parseSpeed(speed);
+                if (!v) return refuse(skyvane::Pacer::kSpeedRefused + ("'" + speed + "'"));
                 o.speed = *v;
                 o.speedGiven = true;
             }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/pacer.h"
 #include "platform/web/page.h"
 #include "platform/web/web_desktop.h"
 #include "replay/run.h"
@@ -51,6 +52,16 @@ int main() {
         watch = std::move(file.inputs);
     }
     const bool watching = watch.has_value();
+    // The pace, read as the native game reads --speed, and refused as it refuses it.
+    double speed = 1;
+    if (const auto asked = sv_speed()) {
+        const auto v = Pacer::parseSpeed(*asked);
+        if (!v) {
+            sv_show_error(("speed=" + *asked + ": " + Pacer::kSpeedRefused + "'" + *asked + "'").c_str());
+            return 2;
+        }
+        speed = *v;
+    }
     RunOptions options{.replay = std::move(watch),
                        .record = watching ? nullptr : &recording,
                        .trace = trace.get(),
@@ -73,7 +84,7 @@ int main() {
     sv_guided(run.guided() ? 1 : 0);
     desktop.setForms(run.game().forms());
     if (watching) {
-        desktop.setSpeed(sv_speed());
+        desktop.setSpeed(speed);
         // Where the run ended; the last frame stays until the page is left or reloaded.
         run.onReplayEnded = [&](const std::string& line) { sv_show_summary(line.c_str()); };
     }

@@ -11,6 +11,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "platform/desktop_base.h"
 
@@ -22,6 +24,39 @@ class Pacer {
     // The speeds a run may be watched at, the game's own being 1.
     static constexpr double kSlowest = 0.125;
     static constexpr double kFastest = 64;
+
+    // A pace asked for in words ("2", "0.5", "1/2"): a finite number from kSlowest to kFastest,
+    // or nullopt. The program's --speed and the page's ?speed= both read it so.
+    static constexpr const char* kSpeedRefused = "--speed takes a number from 0.125 to 64, not ";
+    static std::optional<double> parseSpeed(std::string_view s) {
+        // Plain decimals: digits, and a point with more digits; read as a whole number over a
+        // power of ten, so that 0.125 is 0.125.
+        auto number = [](std::string_view t) -> std::optional<double> {
+            if (t.empty() || t.size() > 18) return std::nullopt;
+            double whole = 0, over = 1;
+            bool digits = false, point = false;
+            for (const char c : t) {
+                if (c == '.' && !point) {
+                    point = true;
+                } else if (c >= '0' && c <= '9') {
+                    digits = true;
+                    whole = whole * 10 + (c - '0');
+                    if (point) over *= 10;
+                } else {
+                    return std::nullopt;
+                }
+            }
+            return digits ? std::optional<double>(whole / over) : std::nullopt;
+        };
+        const auto slash = s.find('/');
+        auto v = number(s.substr(0, slash));
+        if (v && slash != std::string_view::npos) {
+            const auto below = number(s.substr(slash + 1));
+            v = below && *below != 0 ? std::optional<double>(*v / *below) : std::nullopt;
+        }
+        if (!v || !std::isfinite(*v) || *v < kSlowest || *v > kFastest) return std::nullopt;
+        return v;
+    }
 
     // The clock's reading at period 0.
     void setOrigin(std::int64_t clockNs) { origin_ = static_cast<double>(clockNs); }

@@ -1073,7 +1073,10 @@ TEST(QtReplays, AReplayAtItsEndLooksAgainAPeriodLater) {
     bool ended = false;
     run.onReplayEnded = [&](const std::string&) { ended = true; };
     run.start();
-    for (now = 0; !ended; now += kPeriodNs) desktop.wake();
+    while (!ended) {
+        desktop.wake();
+        now += kPeriodNs;
+    }
     for (int look = 0; look < 3; ++look, now += kPeriodNs / 4) {
         desktop.wake();
         EXPECT_GE(desktop.nextWakeMs(), 15) << look;

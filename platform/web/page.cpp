@@ -85,8 +85,13 @@ EM_JS(char*, sv_replay_name_js, (), {
     stringToUTF8(t, p, n);
     return p;
 });
-EM_JS(double, sv_speed, (), {
-    return skyvanePage.speed();
+EM_JS(char*, sv_speed_js, (), {
+    const t = skyvanePage.speed();
+    if (t === null) return 0;
+    const n = lengthBytesUTF8(t) + 1;
+    const p = _malloc(n);
+    stringToUTF8(t, p, n);
+    return p;
 });
 EM_JS(char*, sv_language_js, (), {
     if (!skyvanePage.languageAsked) return 0;
@@ -128,5 +133,13 @@ std::string sv_replay_name() {
     char* name = sv_replay_name_js();
     std::string s = name ? name : "";
     std::free(name);
+    return s;
+}
+
+std::optional<std::string> sv_speed() {
+    char* speed = sv_speed_js();
+    if (!speed) return std::nullopt;
+    std::string s = speed;
+    std::free(speed);
     return s;
 }

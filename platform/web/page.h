@@ -42,7 +42,7 @@ void sv_ended();
 // (trace).
 char* sv_replay_bytes(size_t* size);
 char* sv_replay_name_js();
-double sv_speed();
+char* sv_speed_js();  // ?speed= as written, or null
 int sv_option(const char* name);
 char* sv_language_js();
 // The languages the game speaks, separated by spaces, and the one this run shows: for the page's
@@ -60,3 +60,5 @@ void sv_show_error(const char* text);
 std::optional<std::string> sv_language();
 // The replay's name, as the page shows it: its address or the file's name.
 std::string sv_replay_name();
+// The pace asked for by ?speed=, as written, if any.
+std::optional<std::string> sv_speed();

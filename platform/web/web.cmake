@@ -82,6 +82,15 @@ foreach(size 192 512)
     DEPENDS ${PROJECT_SOURCE_DIR}/assets/pictures/side-left.xpm)
   list(APPEND site_files ${SKYVANE_SITE}/icons/skyvane-${size}.png)
 endforeach()
+# A maskable one, which a launcher may cut to any shape: the picture within the middle four
+# fifths, on black.
+add_custom_command(OUTPUT ${SKYVANE_SITE}/icons/skyvane-maskable-512.png
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${SKYVANE_SITE}/icons
+  COMMAND ${SKYVANE_CONVERT} ${PROJECT_SOURCE_DIR}/assets/pictures/side-left.xpm -background black
+    -flatten -filter point -resize 320x320 -gravity center -extent 512x512
+    ${SKYVANE_SITE}/icons/skyvane-maskable-512.png
+  DEPENDS ${PROJECT_SOURCE_DIR}/assets/pictures/side-left.xpm)
+list(APPEND site_files ${SKYVANE_SITE}/icons/skyvane-maskable-512.png)
 # The service worker that keeps this build for playing offline, named after all of its files.
 find_program(SKYVANE_NODE NAMES node nodejs REQUIRED)
 # The page's own words in every language, from the catalogs.

@@ -201,6 +201,57 @@ test('every screen from 320x480 to 4K shows the whole window, beside or below th
     }
 });
 
+// A thumb needs about 44 by 44 CSS pixels: every control the game shows has an area that big of
+// its own, which no other control's meets, and a tap at its farthest corner presses it; the
+// bar's controls are never cut, at any width from 320.
+test('at 320x480 and 390x844 every control is within a thumb\'s reach of its own; the bar is never cut', async () => {
+    for (const [width, height] of [[320, 480], [390, 844]]) {
+        const page = await h.open('', null, phone(width, height));
+        await page.touchscreen.tap(1, 1);
+        await page.waitForFunction(() => document.body.classList.contains('sv-touch'));
+        const areas = () => page.evaluate(() => [...document.querySelectorAll('.sv-hit')].map((hit) => {
+            const a = hit.getBoundingClientRect(), c = hit.control.getBoundingClientRect();
+            return { name: hit.control.dataset.name || hit.control.className, a: [a.left, a.top, a.right, a.bottom],
+                c: [(c.left + c.right) / 2, (c.top + c.bottom) / 2] };
+        }));
+        const reach = async (state, name) => {
+            const all = await areas();
+            for (const { name: n, a } of all) assert.ok(a[2] - a[0] >= 44 && a[3] - a[1] >= 44, `${width}: ${state}: ${n} ${a}`);
+            for (const x of all) for (const y of all)
+                if (x !== y) assert.ok(x.a[2] <= y.a[0] || y.a[2] <= x.a[0] || x.a[3] <= y.a[1] || y.a[3] <= x.a[1], `${state}: ${x.name} meets ${y.name}`);
+            const it = all.find((x) => x.name === name || x.name.includes(name));
+            assert.ok(it, `${state}: an area for ${name} among ${all.map((x) => x.name)}`);
+            const [l, t, r, b] = it.a, [cx, cy] = it.c;
+            await page.touchscreen.tap(cx < (l + r) / 2 ? r - 2 : l + 2, cy < (t + b) / 2 ? b - 2 : t + 2);
+        };
+        await page.waitForSelector(shown('Form2'));
+        await reach('title', 'Text1');
+        await page.waitForFunction(() => document.activeElement?.dataset?.name === 'Text1');
+        await reach('title', 'Command1');
+        await page.waitForSelector(shown('Form1'));
+        await reach('briefing', 'Command1');
+        await page.waitForFunction(() => skyvanePage.sound.calls.includes('once BAKU.wav'), { timeout: 20000 });
+        await page.waitForSelector(`${shown('Form1')} [data-name=Command2]:not([hidden])`);
+        await reach('crashed', 'Command2');
+        await page.waitForSelector('#sv-modal');
+        await reach('box', 'sv-ok');
+        await page.waitForFunction(() => skyvanePage.state === 'ended');
+        assert.deepEqual(page.errors, []);
+        // The bar at every width, with every control it can show.
+        await page.evaluate(() => {
+            for (const id of ['again', 'download', 'language']) document.getElementById(id).hidden = false;
+        });
+        for (let w = 320; w <= 1024; w += 16) {
+            await page.setViewport({ width: w, height: 480, hasTouch: true, isMobile: true });
+            const cut = await page.evaluate(() => [...document.querySelectorAll('#bar > button, #bar > label')]
+                .filter((e) => !e.hidden).map((e) => [e.id, e.getBoundingClientRect()])
+                .filter(([, r]) => r.left < 0 || r.right > innerWidth || r.bottom > innerHeight || r.width === 0).map(([id]) => id));
+            assert.deepEqual(cut, [], `at ${w}`);
+        }
+        await page.closeAll();
+    }
+});
+
 test('after one visit the game loads and plays with no network, and a new build is taken on the next load', async () => {
     // A copy of the site, so that a new build can be made of it.
     const copy = path.join(h.work, 'site');
@@ -324,6 +375,21 @@ test('the page reads a replay\'s bytes as the native game does, and says what we
         assert.ok(said.endsWith(why), `${what}: the page says '${said}', the native game '${native.said}'`);
         assert.equal(await page.evaluate(() => skyvanePage.summary), null, what);
         await page.closeAll();
+    }
+    // A pace the native game refuses, the page refuses in its words.
+    for (const speed of ['-1', 'NaN', '1/0', 'inf/inf', '<b>2</b>', '1000']) {
+        const file = path.join(h.work, 'paced.replay');
+        fs.writeFileSync(file, head + '30 wait\n');
+        let native = '';
+        try {
+            execFileSync(h.native, ['--replay', file, '--speed', speed], { stdio: ['ignore', 'ignore', 'pipe'] });
+        } catch (e) {
+            native = String(e.stderr).split('\n')[0].replace(/^skyvane: /, '');
+        }
+        const paced = await h.open(`speed=${encodeURIComponent(speed)}`, head + '30 wait\n');
+        await paced.waitForFunction(() => skyvanePage.error !== null);
+        assert.equal(await paced.evaluate(() => skyvanePage.error), `speed=${speed}: ${native}`, speed);
+        await paced.closeAll();
     }
     // A zero byte in a comment is a comment's.
     const page = await h.open('', head + '# a \0 in a comment\n30 wait\n');

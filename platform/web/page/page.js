@@ -52,12 +52,9 @@ const skyvanePage = (() => {
         if (bytes.length <= 16 && bytes.every((b) => b < 0x80)) return String.fromCharCode(...bytes);
         return decoder.decode(bytes);
     };
-    // The pace a replay is watched at: ?speed=2, 4, 0.5 or 1/2.
-    page.speed = () => {
-        const [a, b] = (params.get('speed') || '1').split('/').map(Number);
-        const v = b === undefined ? a : a / b;
-        return Number.isFinite(v) && v > 0 ? v : 1;
-    };
+    // The pace a replay is watched at, as written (?speed=2, 4, 0.5 or 1/2): the game reads it as
+    // the native game reads --speed.
+    page.speed = () => params.get('speed');
     // The game takes the replay's bytes once; the page keeps no copy.
     page.takeReplayBytes = () => {
         const bytes = page.replayBytes;
@@ -342,6 +339,7 @@ const skyvanePage = (() => {
                 el.hidden = value !== '1';
                 // The focus given to a button while it was hidden shows when it does.
                 if (!el.hidden && win.focus === name) applyFocus(win);
+                if (item.def.kind === 'button' || item.def.kind === 'textbox') placeHits();
                 break;
             case 'picture':
                 if (value) {
@@ -538,12 +536,66 @@ const skyvanePage = (() => {
             w.root.style.top = Math.max(0, (area.height / zoom - height) / 2) + 'px';
         }
         if (modal) placeBox();
+        placeHits();
         if (zoom !== fit.zoom) {
             fit.zoom = zoom;
             page.redrawTexts();
         }
     };
     addEventListener('resize', fit);
+
+    // ---- A thumb's reach: about 44 by 44 CSS pixels ----
+    // Each control the game shows (its buttons, the name box, a box's OK, the close boxes) gets
+    // an invisible area at least that big around it, which overlaps no other control nor its
+    // area, nor the touch keys and the bar; a tap there presses the control. Nothing the game
+    // draws moves or grows. Laid out again whenever the windows, the zoom or a control change.
+    const kThumb = 44;
+    const hits = make('div', '', document.body);
+    hits.id = 'sv-hits';
+    const placeHits = () => {
+        hits.replaceChildren();
+        if (!document.body.classList.contains('sv-touch')) return;
+        const scope = modal ? [modal] : [...page.windows.values()].filter((w) => !w.root.hidden).map((w) => w.root);
+        const controls = scope.flatMap((root) => [...root.querySelectorAll('.sv-button, .sv-textbox, .sv-close')])
+            .filter((el) => !el.closest('[hidden]') && el.getClientRects().length);
+        const rects = controls.map((el) => el.getBoundingClientRect());
+        const keep = [...document.querySelectorAll('#sv-touch [data-key], #bar button, #bar label')]
+            .filter((el) => el.getClientRects().length).map((el) => el.getBoundingClientRect());
+        const meets = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+        controls.forEach((el, i) => {
+            const r = rects[i];
+            const w = Math.max(kThumb, r.width), h = Math.max(kThumb, r.height);
+            const others = [...rects.filter((_, j) => j !== i), ...keep];
+            let area = null;
+            // Centred on the control if it can be, else against one of its sides.
+            for (const top of [r.top + (r.height - h) / 2, r.top, r.bottom - h]) {
+                for (const left of [r.left + (r.width - w) / 2, r.left, r.right - w]) {
+                    const a = { left, top, right: left + w, bottom: top + h };
+                    if (!others.some((o) => meets(a, o))) {
+                        area = a;
+                        break;
+                    }
+                }
+                if (area) break;
+            }
+            if (!area) return;  // the control alone, as it is
+            keep.push(area);
+            const hit = make('div', 'sv-hit', hits);
+            Object.assign(hit.style, { left: area.left + 'px', top: area.top + 'px', width: w + 'px', height: h + 'px' });
+            hit.addEventListener('click', (e) => {
+                e.preventDefault();
+                if (el.tagName === 'INPUT') el.focus();
+                else el.click();
+            });
+            hit.control = el;
+        });
+    };
+    page.placeHits = placeHits;
+    // The bar's height, which the desktop leaves it.
+    new ResizeObserver(() => {
+        document.documentElement.style.setProperty('--bar', document.getElementById('bar').offsetHeight + 'px');
+        fit();
+    }).observe(document.getElementById('bar'));
 
     // ---- Message boxes ----
     let modal = null;
@@ -588,12 +640,14 @@ const skyvanePage = (() => {
         box.style.zIndex = stacking++;
         placeBox();
         page.boxOpen = true;
+        placeHits();
         ok.focus({ focusVisible: true });
     };
     page.closeBox = () => {
         if (modal) modal.remove();
         modal = null;
         page.boxOpen = false;
+        placeHits();
         if (focusBeforeBox && document.contains(focusBeforeBox)) {
             settingFocus = true;
             focusBeforeBox.focus({ preventScroll: true });
@@ -684,7 +738,8 @@ const skyvanePage = (() => {
         if (first && page.activeForm) queue(`kdown ${page.activeForm} ${code}`);
     };
     const onTouch = (e) => {
-        e.preventDefault();
+        // A move the browser has begun to scroll cannot be taken back, and saying so is an error.
+        if (e.cancelable) e.preventDefault();
         for (const t of e.changedTouches)
             press(t.identifier, e.type === 'touchend' || e.type === 'touchcancel' ? null : keyUnder(t));
     };
