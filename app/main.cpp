@@ -22,6 +22,7 @@
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
+#include "platform/qt/sdl_pad.h"
 #include "platform/qt/sdl_sound.h"
 #include "platform/qt/signal_watcher.h"
 #include "replay/headless_replay.h"
@@ -424,9 +425,15 @@ int main(int argc, char** argv) {
                                     .trace = trace,
                                     .language = options.language,
                                     .guide = options.guide});
-    // The title screen is silent: the sound starts when the mission screen first shows.
+    // Gamepads, read by SDL on a thread of their own.
+    skyvane::SdlPad pads([&desktop](const skyvane::PadState& pad) { desktop.padChanged(pad); },
+                         [&desktop] { desktop.padGone(); });
+    // The title screen is silent: the sound starts when the mission screen first shows, and
+    // the pads are looked for then too, since SDL is loaded then.
     desktop.onShow = [&](skyvane::Form& form) {
-        if (&form == &run->game().mission) sound.start();
+        if (&form != &run->game().mission) return;
+        sound.start();
+        pads.start();
     };
     if (watching) {
         desktop.setSpeed(options.speed);

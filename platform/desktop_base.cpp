@@ -242,6 +242,7 @@ bool DesktopBase::keyHeld(int keyCode) const {
 
 void DesktopBase::forgetKeys() {
     held_.clear();
+    holders_.clear();
     repeatKey_ = 0;
     spaceArmed_ = nullptr;
 }
@@ -280,6 +281,33 @@ void DesktopBase::pressKey(Form& form, int keyCode) {
     deliverKeyDown(form, keyCode, false);
 }
 
+void DesktopBase::holdKey(Form& form, int keyCode, Source source, bool down) {
+    const auto bit = static_cast<unsigned>(source);
+    auto it = std::find_if(holders_.begin(), holders_.end(),
+                           [&](const auto& h) { return h.first == keyCode; });
+    if (down) {
+        if (it != holders_.end()) {
+            it->second |= bit;
+            return;
+        }
+        pressKey(form, keyCode);
+        // A key the game did not take (behind a box, typed into the name box) is nobody's.
+        if (keyHeld(keyCode)) holders_.emplace_back(keyCode, bit);
+        return;
+    }
+    if (it == holders_.end()) {
+        // Never held through here (a key whose down went no further): its up goes as it always
+        // went, to the desktop's own rules.
+        releaseKey(form, keyCode);
+        return;
+    }
+    if (!(it->second & bit)) return;
+    it->second &= ~bit;
+    if (it->second != 0) return;
+    holders_.erase(it);
+    releaseKey(form, keyCode);
+}
+
 bool DesktopBase::askedReader(Form& form, int keyCode, bool readerListens) {
     if (!(readerKeys_ || readerListens) || !takesInput() || !form.loaded() || !form.visible())
         return false;
@@ -291,6 +319,8 @@ bool DesktopBase::askedReader(Form& form, int keyCode, bool readerListens) {
 }
 
 void DesktopBase::releaseKey(Form& form, int keyCode) {
+    // Let go here, the key is no source's any more.
+    std::erase_if(holders_, [&](const auto& h) { return h.first == keyCode; });
     if (!takesInput() || !keyHeld(keyCode)) return;
     record({.kind = Input::Kind::KeyUp, .form = form.design().name, .code = keyCode});
     std::erase_if(held_, [&](const HeldKey& k) { return k.code == keyCode; });

@@ -82,6 +82,11 @@ class DesktopBase : public Desktop, private TimerClock {
     // press of a key already down is the window system's own repeat and is dropped.
     void pressKey(Form& form, int keyCode);
     void releaseKey(Form& form, int keyCode);
+    // The sources of the same keys: the keyboard, a finger on the touch keys, a gamepad. A key
+    // held by several goes down in the game when the first holds it and up when the last lets
+    // go: the game and its recording see one down and one up, whatever held it.
+    enum class Source : unsigned { Keyboard = 1, Touch = 2, Pad = 4 };
+    void holdKey(Form& form, int keyCode, Source source, bool down);
     void click(Button& button);
     void closeWindow(Form& form);
     // The player typed into a text box or moved the focus; false if the desktop refused it, and
@@ -194,7 +199,8 @@ class DesktopBase : public Desktop, private TimerClock {
         int code;
         Form* form;  // null once the form is unloaded
     };
-    std::vector<HeldKey> held_;  // in the order the keys went down
+    std::vector<HeldKey> held_;                      // in the order the keys went down
+    std::vector<std::pair<int, unsigned>> holders_;  // each key held: the sources holding it
     int repeatKey_ = 0;
     std::int64_t nextRepeatUs_ = 0;
     Form* keyForm_ = nullptr;

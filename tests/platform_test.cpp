@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "layouts/builders.h"
 #include "platform/guide_voice.h"
 #include "platform/headless/headless_desktop.h"
+#include "platform/pad.h"
 #include "replay/format.h"
 #include "screens/game.h"
 #include "tests/recording_sound.h"
@@ -261,6 +263,57 @@ TEST_F(Grid, OnlyWhatAReplayCanHoldIsTakenAndRecorded) {
 }
 
 // ---- Focus and keys ----
+
+// The keyboard, a finger and a pad hold the same key: the game hears it go down when the first
+// takes it and up when the last lets go, in every order, once each.
+TEST_F(Grid, AKeyHeldByManySourcesGoesUpWhenTheLastLetsGo) {
+    form.ok.setVisible(false);
+    form.cancel.setVisible(false);
+    using S = DesktopBase::Source;
+    std::vector<S> order{S::Keyboard, S::Touch, S::Pad};
+    do {
+        form.log.clear();
+        for (S s : {S::Pad, S::Keyboard, S::Touch}) desktop.holdKey(form, vk::Shift, s, true);
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            desktop.holdKey(form, vk::Shift, order[i], false);
+            desktop.holdKey(form, vk::Shift, order[i], false);  // a second up is nothing
+            EXPECT_EQ(desktop.keyHeld(vk::Shift), i + 1 < order.size());
+        }
+        EXPECT_EQ(form.log, (std::vector<std::string>{"down 16", "up 16"}));
+    } while (std::next_permutation(order.begin(), order.end()));
+    // A source's key that another let go of directly (a box took the keyboard) starts afresh.
+    desktop.holdKey(form, vk::Left, S::Pad, true);
+    desktop.loseKeyboard();
+    desktop.holdKey(form, vk::Left, S::Keyboard, true);
+    EXPECT_TRUE(desktop.keyHeld(vk::Left));
+}
+
+// A pad's buttons and stick as keys: the d-pad and the stick are the arrows, the face buttons and
+// the right trigger the lift, Start and A on a focused button press it; what A means is fixed as
+// it goes down.
+TEST(Pad, ButtonsAndStickAreTheGamesKeys) {
+    PadMapper pad;
+    using P = PadState;
+    const auto keys = [&](P state, bool focused) {
+        std::vector<std::pair<int, bool>> c = pad.update(state, focused);
+        return c;
+    };
+    using C = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(keys({.buttons = P::Left | P::Up}, false), (C{{vk::Left, true}, {vk::Up, true}}));
+    EXPECT_EQ(keys({.stickX = 80, .stickY = -80}, false),
+              (C{{vk::Left, false}, {vk::Right, true}}));
+    EXPECT_EQ(keys({.stickX = 30}, false), (C{{vk::Right, false}, {vk::Up, false}}));
+    for (unsigned lift : {P::A, P::B, P::X, P::Y, P::RightTrigger}) {
+        EXPECT_EQ(keys({.buttons = lift}, false), (C{{vk::Shift, true}})) << lift;
+        EXPECT_EQ(keys({}, false), (C{{vk::Shift, false}})) << lift;
+    }
+    EXPECT_EQ(keys({.buttons = P::A}, true), (C{{vk::Return, true}}));
+    EXPECT_EQ(keys({.buttons = P::A}, false), C{});  // still Return, though the focus is gone
+    EXPECT_EQ(keys({}, false), (C{{vk::Return, false}}));
+    EXPECT_EQ(keys({.buttons = P::Start | P::B}, false),
+              (C{{vk::Shift, true}, {vk::Return, true}}));
+    EXPECT_EQ(pad.release(), (C{{vk::Shift, false}, {vk::Return, false}}));
+}
 
 TEST_F(Grid, FocusStartsOnTheFirstTabStopAndMovesOnWhenItHides) {
     EXPECT_EQ(form.focus(), &form.cancel);

@@ -4,11 +4,14 @@
 // The Qt adapter, offscreen: what the three screens look like at probe points taken from the
 // layouts, fonts, plain text everywhere, keys, key repeat and the pacing of the timer grid.
 
+#include <SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -35,6 +38,7 @@
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_look.h"
 #include "platform/qt/qt_views.h"
+#include "platform/qt/sdl_pad.h"
 #include "platform/reading.h"
 #include "replay/headless_replay.h"
 #include "replay/run.h"
@@ -1056,6 +1060,68 @@ TEST(QtNames, TheClosingScreenThanksAVeryLongName) {
     EXPECT_EQ(game.closing.Label4.caption(), name);
     const QImage img = desktop.windowFor(game.closing)->grab().toImage();
     EXPECT_EQ(img.size(), QSize(312, 213));
+}
+
+// A pad plugged in (SDL's virtual one) plays as the keyboard does: A at the briefing presses
+// GO, the right trigger gives lift, and the keyboard's Shift and the trigger hold it together,
+// the lift going only when both have let go.
+TEST(QtPads, AVirtualPadPressesGoAndLiftsBesideTheKeyboard) {
+    void* sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
+    if (!sdl) GTEST_SKIP() << "no SDL here";
+    const auto attach = reinterpret_cast<int (*)(const SDL_VirtualJoystickDesc*)>(
+        dlsym(sdl, "SDL_JoystickAttachVirtualEx"));
+    const auto open = reinterpret_cast<SDL_Joystick* (*)(int)>(dlsym(sdl, "SDL_JoystickOpen"));
+    const auto button = reinterpret_cast<int (*)(SDL_Joystick*, int, Uint8)>(
+        dlsym(sdl, "SDL_JoystickSetVirtualButton"));
+    const auto axis = reinterpret_cast<int (*)(SDL_Joystick*, int, Sint16)>(
+        dlsym(sdl, "SDL_JoystickSetVirtualAxis"));
+    ASSERT_TRUE(attach && open && button && axis);
+    RecordingSound sound;
+    QtDesktop desktop;
+    Game game(desktop, sound);
+    desktop.invoke([&] { game.start(); });
+    desktop.click(game.title.Command1);
+    auto& m = game.mission;
+    int told = 0;  // the pad's states the desktop has been told, and the last
+    PadState last;
+    SdlPad pads(
+        [&](const PadState& p) {
+            ++told;
+            last = p;
+            desktop.padChanged(p);
+        },
+        [&] { desktop.padGone(); });
+    pads.start();
+    // Waits for the thing itself, with ten times the time it needs.
+    auto until = [](const std::function<bool()>& done) {
+        QElapsedTimer spent;
+        spent.start();
+        while (!done() && spent.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return done();
+    };
+    ASSERT_TRUE(until([&] { return pads.watching(); }));
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    SDL_Joystick* stick = open(attach(&pad));
+    ASSERT_NE(stick, nullptr);
+    ASSERT_TRUE(until([&] { return told > 0; }));  // the pad is seen
+    button(stick, SDL_CONTROLLER_BUTTON_A, 1);
+    ASSERT_TRUE(until([&] { return m.Timer1.enabled(); }));
+    button(stick, SDL_CONTROLLER_BUTTON_A, 0);
+    axis(stick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    ASSERT_TRUE(until([&] { return m.KeyY == 1; }));
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(desktop.windowFor(m), &shift);
+    axis(stick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0);
+    ASSERT_TRUE(until([&] { return !(last.buttons & PadState::RightTrigger); }));
+    EXPECT_EQ(m.KeyY, 1);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(desktop.windowFor(m), &up);
+    EXPECT_EQ(m.KeyY, 0);
 }
 
 // A replay watched to its end stands there until its window closes, and looks again a period

@@ -323,6 +323,8 @@ void QtDesktop::attach(Form& form) {
 }
 
 void QtDesktop::detach(Form& form) {
+    if (shownLast_ == &form) shownLast_ = nullptr;
+    if (padForm_ == &form) padForm_ = nullptr;
     auto it = windows_.find(&form);
     if (it == windows_.end()) return;
     FormWindow* window = it->second;
@@ -336,6 +338,7 @@ void QtDesktop::present(Form& form, bool visible) {
     FormWindow* window = windowFor(form);
     if (!window) return;
     if (visible) {
+        shownLast_ = &form;
         window->showPlaced();
         if (onShow) onShow(form);
     } else {
@@ -437,7 +440,10 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
         return false;
     if (type == QEvent::WindowDeactivate) {
         // Keys held while the window loses the keyboard stop repeating.
-        if (dynamic_cast<FormWindow*>(watched)) loseKeyboard();
+        if (dynamic_cast<FormWindow*>(watched)) {
+            loseKeyboard();
+            pad_.release();
+        }
         return false;
     }
     // A replay shows a run; the player's keys and clicks change nothing.
@@ -498,9 +504,9 @@ void QtDesktop::takeKey(FormWindow& window, QKeyEvent* key) {
     if (key->type() == QEvent::KeyPress) {
         // A player who listens asks the game with keys of their own.
         if (!askedReader(*window.form(), code, QAccessible::isActive()))
-            pressKey(*window.form(), code);
+            holdKey(*window.form(), code, Source::Keyboard, true);
     } else {
-        releaseKey(*window.form(), code);
+        holdKey(*window.form(), code, Source::Keyboard, false);
     }
 }
 
@@ -551,6 +557,27 @@ bool QtDesktop::takeKeyFirst(QObject* receiver, QEvent* event) {
             return true;
     }
     return false;
+}
+
+void QtDesktop::padChanged(const PadState& pad) {
+    if (playerLockedOut() || ended()) return;
+    // The window with the keyboard; where none has it (a display without a window manager),
+    // the one shown last.
+    auto* window = dynamic_cast<FormWindow*>(QApplication::activeWindow());
+    Form* form = window ? window->form() : shownLast_;
+    if (!form || !form->visible()) return;
+    const bool onButton = form->focus() && form->focus()->kind() == ElementKind::Button;
+    for (const auto& [code, down] : pad_.update(pad, onButton)) {
+        // A key goes up where it went down.
+        Form& to = !down && padForm_ ? *padForm_ : *form;
+        holdKey(to, code, Source::Pad, down);
+        if (down) padForm_ = form;
+    }
+}
+
+void QtDesktop::padGone() {
+    for (const auto& [code, down] : pad_.release())
+        if (padForm_) holdKey(*padForm_, code, Source::Pad, down);
 }
 
 void QtDesktop::tellReader() {

@@ -15,6 +15,7 @@
 
 #include "platform/desktop_base.h"
 #include "platform/pacer.h"
+#include "platform/pad.h"
 
 class QKeyEvent;
 class QMessageBox;
@@ -58,6 +59,10 @@ class QtDesktop : public QObject, public DesktopBase {
     void painted(const FormWindow& window);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A gamepad as it stands now: its keys go to the window that has the keyboard, held
+    // beside the keyboard's own; a pad that goes lets go of them.
+    void padChanged(const PadState& pad);
+    void padGone();
     // The player's keys, seen before any of Qt's filters (GameApplication::notify): true when
     // the game took the key.
     bool takeKeyFirst(QObject* receiver, QEvent* event);
@@ -101,6 +106,9 @@ class QtDesktop : public QObject, public DesktopBase {
     // Keys a screen reader heard after the game had them: its bridge sends them back here.
     QObject readerEar_;
     bool readerModifier_ = false;  // Insert or Caps Lock held: the keys are the reader's
+    PadMapper pad_;
+    Form* padForm_ = nullptr;  // where the pad's held keys went down
+    Form* shownLast_ = nullptr;
 };
 
 // The virtual-key code of a Qt key event; a key the game has no name for is vk::Other.

@@ -11,6 +11,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <mutex>
+
 namespace skyvane {
 
 struct SdlLibrary {
@@ -30,6 +32,21 @@ struct SdlLibrary {
 
     // Opens the libraries; false if they are not on this system (the game is then silent).
     bool load();
+
+    // Game controllers: SDL alone, opened by loadPads(); false where this SDL has none.
+    decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+    decltype(&SDL_WaitEventTimeout) WaitEventTimeout = nullptr;
+    decltype(&SDL_GameControllerOpen) GameControllerOpen = nullptr;
+    decltype(&SDL_GameControllerClose) GameControllerClose = nullptr;
+    decltype(&SDL_IsGameController) IsGameController = nullptr;
+    decltype(&SDL_GameControllerGetButton) GameControllerGetButton = nullptr;
+    decltype(&SDL_GameControllerGetAxis) GameControllerGetAxis = nullptr;
+    decltype(&SDL_GameControllerFromInstanceID) GameControllerFromInstanceID = nullptr;
+    bool loadPads();
+
+    // SDL counts its subsystems without a lock: the sound and the pads start and stop theirs
+    // one at a time.
+    static std::mutex& initLock();
 };
 
 }  // namespace skyvane

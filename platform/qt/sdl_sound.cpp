@@ -70,6 +70,12 @@ void quietAlsa() {
 #endif
 }
 
+// The sound's part of SDL goes; the pads', if they are watched, stays.
+void quitAudio(const SdlLibrary& sdl) {
+    const std::lock_guard init(SdlLibrary::initLock());
+    sdl.QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 Mix_Chunk* decode(const SdlLibrary& sdl, const std::vector<char>& bytes) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX)) return nullptr;
     SDL_RWops* rw = sdl.RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
@@ -178,13 +184,14 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
         // SDL's own handlers would turn Ctrl+C into an event nobody reads.
         sdl.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         sdl.SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Skyvane");
+        const std::lock_guard init(SdlLibrary::initLock());
         opened = sdl.InitSubSystem(SDL_INIT_AUDIO) == 0;
     }
     if (opened) {
         quietAlsa();
         // The guide's pan needs two channels.
         opened = sdl.OpenAudio(kRate, AUDIO_S16SYS, s.guided ? 2 : kChannels, kFrames) == 0;
-        if (!opened) sdl.Quit();
+        if (!opened) quitAudio(sdl);
     }
     if (!opened) {
         // Silence: requests are taken and forgotten until the end.
@@ -263,8 +270,7 @@ void SdlSound::run(const std::shared_ptr<Shared>& shared) {
     if (s.fallback) sdl.FreeChunk(s.fallback);
     s.fallback = nullptr;
     sdl.CloseAudio();
-    // SDL serves only the sound here: all of it goes, its hints included.
-    sdl.Quit();
+    quitAudio(sdl);
     settle(State::Closed, true);
 }
 

@@ -5,6 +5,7 @@
 
 #include <emscripten.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -490,12 +491,35 @@ void WebDesktop::handle(std::string_view event) {
         if (f) tab(*f, words[2] == "-1");
         return;
     }
+    // Keys, held by the keyboard, a finger or a pad: one down and one up for the game.
+    if ((verb == "kdown" || verb == "kup") && (words.size() == 3 || words.size() == 4)) {
+        if (!f) return;
+        const int code = virtualKeyForDomCode(words[2]);
+        const auto source =
+            words.size() == 4 && words[3] == "touch" ? Source::Touch : Source::Keyboard;
+        if (verb == "kup") {
+            holdKey(*f, code, source, false);
+        } else if (!askedReader(*f, code)) {
+            holdKey(*f, code, source, true);
+        }
+        return;
+    }
+    if (verb == "pad" && words.size() == 5) {
+        PadState pad;
+        auto read = [](std::string_view w, auto& into) {
+            return std::from_chars(w.data(), w.data() + w.size(), into).ec == std::errc();
+        };
+        if (!f || !read(words[2], pad.buttons) || !read(words[3], pad.stickX) ||
+            !read(words[4], pad.stickY))
+            return;
+        const bool onButton = f->focus() && f->focus()->kind() == ElementKind::Button;
+        for (const auto& [code, down] : pad_.update(pad, onButton))
+            holdKey(*f, code, Source::Pad, down);
+        return;
+    }
     Input in;
     if (f) in.form = f->design().name;
-    if ((verb == "kdown" || verb == "kup") && words.size() == 3) {
-        in.kind = verb == "kdown" ? Input::Kind::KeyDown : Input::Kind::KeyUp;
-        in.code = virtualKeyForDomCode(words[2]);
-    } else if (verb == "click" && words.size() == 3) {
+    if (verb == "click" && words.size() == 3) {
         in.kind = Input::Kind::Click;
         in.element = words[2];
     } else if (verb == "close" && words.size() == 2) {
@@ -511,6 +535,7 @@ void WebDesktop::handle(std::string_view event) {
         in.element = words[2];
     } else if (verb == "lostkeys" && words.size() == 1) {
         in.kind = Input::Kind::LostKeyboard;
+        pad_.release();
     } else if (verb == "box" && words.size() == 1) {
         in.kind = Input::Kind::BoxClosed;
     } else {

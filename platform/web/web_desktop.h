@@ -20,6 +20,7 @@
 
 #include "platform/desktop_base.h"
 #include "platform/pacer.h"
+#include "platform/pad.h"
 #include "platform/sound.h"
 
 namespace skyvane::web {
@@ -38,9 +39,10 @@ class WebDesktop : public DesktopBase {
     // A replay watched faster (2, 4, up to 64) or slower (0.5) than the game's own clock.
     void setSpeed(double speed);
 
-    // One event from the page, as it queued it: "kdown Form1 ArrowLeft", "click Form2 Command1",
-    // "text Form2 Text1 =Ace", "close Form1", "focus Form2 Text1", "tab Form2 1", "lostkeys",
-    // "box". Public for the tests; the loop takes them itself.
+    // One event from the page, as it queued it: "kdown Form1 ArrowLeft" (a key's source after
+    // it: "touch", "key" when none), "pad Form1 BUTTONS X Y" (a gamepad as it stands),
+    // "click Form2 Command1", "text Form2 Text1 =Ace", "close Form1", "focus Form2 Text1",
+    // "tab Form2 1", "lostkeys", "box". Public for the tests; the loop takes them itself.
     void handle(std::string_view event);
 
   protected:
@@ -64,6 +66,7 @@ class WebDesktop : public DesktopBase {
     std::vector<Form*> forms_;
     std::unordered_map<const Form*, std::unique_ptr<PageWindow>> windows_;
     Pacer pacer_;
+    PadMapper pad_;
     bool boxOpen_ = false;
 };
 

@@ -162,6 +162,57 @@ test('on a phone, by touch: join, GO, up, land on the target and deliver; the ru
 
 // The screens people play on: the windows whole on the screen, never under the controls, and
 // as large as the screen lets them be.
+// A pad (the test's own, as navigator.getGamepads gives it) presses GO with A on the focused
+// button, and lifts with its trigger; the pad, a finger and the keyboard hold the lift
+// together, let go in every order, and the game hears one down and one up for each hold.
+test('a pad presses GO and lifts; pad, finger and keyboard hold the lift together until the last lets go', async () => {
+    const page = await h.open('trace', null, phone(844, 390));
+    await page.evaluate(() => {
+        const button = () => ({ pressed: false, value: 0 });
+        window.testPad = { connected: true, index: 0, id: 'test', mapping: 'standard', axes: [0, 0, 0, 0],
+            buttons: Array.from({ length: 17 }, button) };
+        navigator.getGamepads = () => [window.testPad];
+        dispatchEvent(new Event('gamepadconnected'));
+    });
+    const pad = (i, down) => page.evaluate((b, d) => { window.testPad.buttons[b] = { pressed: d, value: d ? 1 : 0 }; }, i, down);
+    const fingers = new Fingers(page);
+    await page.waitForSelector(shown('Form2'));
+    await page.touchscreen.tap(...Object.values(await centre(page, `${shown('Form2')} [data-name=Command1]`)));
+    await page.waitForSelector(shown('Form1'));
+    await page.waitForSelector('#sv-touch:not([hidden])');
+    await pad(0, true);  // A, on the focused GO
+    await page.waitForFunction(() => skyvanePage.trace.some((l) => l.endsWith('Form1 Command1_Click')));
+    await pad(0, false);
+    const lift = await centre(page, '#sv-touch [data-key=ShiftLeft]');
+    const sources = {
+        pad: (down) => pad(7, down),
+        finger: (down) => (down ? fingers.put(1, lift) : fingers.lift(1)),
+        keyboard: (down) => (down ? page.keyboard.down('Shift') : page.keyboard.up('Shift')),
+    };
+    const ups = () => page.evaluate(() => skyvanePage.trace.filter((l) => l.endsWith('Form_KeyUp 16')).length);
+    const downs = () => page.evaluate(() => skyvanePage.trace.filter((l) => l.endsWith('Form_KeyDown 16')).length);
+    for (const order of [['pad', 'finger', 'keyboard'], ['keyboard', 'pad', 'finger'], ['finger', 'keyboard', 'pad']]) {
+        const [d0, u0] = [await downs(), await ups()];
+        for (const s of order) await sources[s](true);
+        await page.waitForFunction((n) => skyvanePage.trace.filter((l) => l.endsWith('Form_KeyDown 16')).length > n, {}, d0);
+        for (const [i, s] of order.entries()) {
+            await sources[s](false);
+            if (i < 2) {
+                // Let go of by one source, held by another: nothing reaches the game. (What the
+                // page queued is taken at the next period.)
+                const period = await page.evaluate(() => skyvanePage.trace.length);
+                await page.waitForFunction((n) => skyvanePage.trace.length > n + 20, {}, period);
+                assert.equal(await ups(), u0, `${order}: up after ${s}`);
+            }
+        }
+        await page.waitForFunction((n) => skyvanePage.trace.filter((l) => l.endsWith('Form_KeyUp 16')).length > n, {}, u0);
+        assert.equal(await downs(), d0 + 1, `${order}: one down`);
+        assert.equal(await ups(), u0 + 1, `${order}: one up`);
+    }
+    assert.deepEqual(page.errors, []);
+    await page.closeAll();
+});
+
 test('every screen from 320x480 to 4K shows the whole window, beside or below the controls', async () => {
     const shots = process.env.SKYVANE_SCREENSHOTS;
     const sizes = [[320, 480, true], [390, 844, true], [844, 390, true], [768, 1024, true], [1920, 1080, false],

@@ -716,6 +716,27 @@ const skyvanePage = (() => {
         sound.hidden(document.hidden);
     });
 
+    // ---- A gamepad (the Gamepad API), looked at once a frame from its first press on: the game
+    // reads its buttons and stick as keys (the web desktop's PadMapper, as natively) ----
+    let padsLooked = false;
+    const lookAtPads = () => {
+        const pad = [...(navigator.getGamepads?.() || [])].find((p) => p && p.connected);
+        if (pad && page.activeForm && page.state === 'playing' && !page.boxOpen) {
+            let buttons = 0;
+            pad.buttons.forEach((b, i) => { if (b.pressed || b.value > 0.5) buttons |= 1 << i; });
+            const axis = (i) => Math.round(Math.max(-1, Math.min(1, pad.axes[i] || 0)) * 100);
+            const state = `${page.activeForm} ${buttons >>> 0} ${axis(0)} ${axis(1)}`;
+            if (state !== lookAtPads.last) queue(`pad ${state}`);
+            lookAtPads.last = state;
+        }
+        requestAnimationFrame(lookAtPads);
+    };
+    addEventListener('gamepadconnected', () => {
+        if (padsLooked) return;
+        padsLooked = true;
+        requestAnimationFrame(lookAtPads);
+    });
+
     // ---- Touch: the five keys on the screen, once the screen has been touched ----
     // Each finger holds the key under it, and slides from one arrow to the next as a thumb does;
     // they reach the game as the keyboard's downs and ups, to the window in front.
@@ -729,13 +750,13 @@ const skyvanePage = (() => {
         fingers.delete(id);
         if (was && !holding(was)) {
             touch.querySelector(`[data-key=${was}]`)?.classList.remove('held');
-            if (page.activeForm) queue(`kup ${page.activeForm} ${was}`);
+            if (page.activeForm) queue(`kup ${page.activeForm} ${was} touch`);
         }
         if (!code) return;
         const first = !holding(code);
         fingers.set(id, code);
         touch.querySelector(`[data-key=${code}]`)?.classList.add('held');
-        if (first && page.activeForm) queue(`kdown ${page.activeForm} ${code}`);
+        if (first && page.activeForm) queue(`kdown ${page.activeForm} ${code} touch`);
     };
     const onTouch = (e) => {
         // A move the browser has begun to scroll cannot be taken back, and saying so is an error.
