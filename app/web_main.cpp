@@ -57,7 +57,8 @@ int main() {
     if (const auto asked = sv_speed()) {
         const auto v = Pacer::parseSpeed(*asked);
         if (!v) {
-            sv_show_error(("speed=" + *asked + ": " + Pacer::kSpeedRefused + "'" + *asked + "'").c_str());
+            sv_show_error(
+                ("speed=" + *asked + ": " + Pacer::kSpeedRefused + "'" + *asked + "'").c_str());
             return 2;
         }
         speed = *v;

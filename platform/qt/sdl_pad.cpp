@@ -49,7 +49,7 @@ void SdlPad::run() {
         {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadState::Down},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadState::Left},
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadState::Right}};
-    auto post = [this](auto what) { QMetaObject::invokeMethod(qApp, what, Qt::QueuedConnection); };
+    auto post = [](auto what) { QMetaObject::invokeMethod(qApp, what, Qt::QueuedConnection); };
     auto stateOf = [&](SDL_GameController* pad) {
         PadState state;
         for (const auto& [button, bit] : kButtons)
