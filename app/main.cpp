@@ -58,7 +58,7 @@ constexpr const char* kUsage =
     "  --replay FILE   watch a recorded run; with --headless, play it without windows\n"
     "                  and print where it ended\n"
     "  --speed N       watch it N times as fast (0.125 to 64; 2, 4, 0.5 or 1/2, ...)\n"
-    "  --language L    the game's texts in L: ja (the game's own, the default) or en;\n"
+    "  --language L    the game's texts in L: ja (the game's own, the default)%s;\n"
     "                  a replay plays in the language it was recorded in unless L is given\n"
     "  --audio-guide   play with the audio guide: the flight told in sounds, and the keys\n"
     "                  A, V, F and R asking how high, how fast, how much fuel, how many safe;\n"
@@ -169,7 +169,11 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
+            std::string others;
+            const auto all = skyvane::Catalog::languages();
+            for (std::size_t i = 1; i < all.size(); ++i)
+                others += (i + 1 == all.size() ? " or " : ", ") + all[i];
+            std::printf(kUsage, others.c_str());
             return 0;
         } else if (a == "--languages") {
             for (const auto& l : skyvane::Catalog::languages()) std::printf("%s\n", l.c_str());
@@ -322,7 +326,7 @@ class Outputs {
 };
 
 int playHeadless(const Options& options) {
-    auto file = skyvane::readReplay(options.replay);
+    auto file = skyvane::readReplay(options.replay, options.language.has_value());
     if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
     if (options.language) file.inputs.setLanguage(*options.language);
     if (options.guide) file.inputs.setGuided(*options.guide);
@@ -383,7 +387,7 @@ int main(int argc, char** argv) {
     // A replay is read whole, and refused, before any window opens.
     std::optional<skyvane::replay::Recording> replay;
     if (!options.replay.empty()) {
-        auto file = skyvane::readReplay(options.replay);
+        auto file = skyvane::readReplay(options.replay, options.language.has_value());
         if (!skyvane::reportReplay(options.replay, file, stderr)) return kRefused;
         if (options.language) file.inputs.setLanguage(*options.language);
         replay = std::move(file.inputs);

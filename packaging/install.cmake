@@ -37,6 +37,21 @@ if(SKYVANE_DEBIAN)
 else()
   set(SKYVANE_EXEC skyvane)
 endif()
+# The languages, from the one list: the manual page names them, and the launcher has an action
+# for each, named by its catalog (context "launcher": the Japanese name, and its own).
+string(REPLACE ";" ", " SKYVANE_LANGUAGE_LIST "${SKYVANE_LANGUAGES}")
+set(SKYVANE_LANGUAGE_ACTIONS "")
+set(SKYVANE_LANGUAGE_ACTION_IDS "")
+foreach(language ${SKYVANE_LANGUAGES})
+  file(READ po/${language}.po po)
+  if(NOT po MATCHES "msgctxt \"launcher\"\nmsgid \"([^\"]+)\"\nmsgstr \"([^\"]+)\"")
+    message(FATAL_ERROR "po/${language}.po: no entry of context \"launcher\" naming its action")
+  endif()
+  string(APPEND SKYVANE_LANGUAGE_ACTION_IDS "language-${language};")
+  string(APPEND SKYVANE_LANGUAGE_ACTIONS "\n[Desktop Action language-${language}]\nName=${CMAKE_MATCH_2}\n"
+    "Name[ja]=${CMAKE_MATCH_1}\nName[${language}]=${CMAKE_MATCH_2}\n"
+    "Exec=${SKYVANE_EXEC} --language ${language}\n")
+endforeach()
 configure_file(packaging/${SKYVANE_ID}.desktop.in ${SKYVANE_ID}.desktop @ONLY)
 configure_file(packaging/${SKYVANE_ID}.metainfo.xml.in ${SKYVANE_ID}.metainfo.xml @ONLY)
 configure_file(packaging/skyvane.6.in skyvane.6 @ONLY)

@@ -159,7 +159,17 @@ std::vector<std::string> Catalog::languages() {
 
 std::string Catalog::tr(std::string_view text) const {
     const auto it = entries_.find(text);
-    return it == entries_.end() ? std::string(text) : it->second;
+    if (it != entries_.end()) return it->second;
+    if (!isSource() && needsTranslation(text)) {
+        std::lock_guard hold(designs_->missedLock);
+        designs_->missed.emplace(text);
+    }
+    return std::string(text);
+}
+
+std::set<std::string> Catalog::missed() const {
+    std::lock_guard hold(designs_->missedLock);
+    return designs_->missed;
 }
 
 std::string Catalog::trLines(std::string_view text) const {
@@ -198,7 +208,7 @@ const FormDesign& Catalog::design(const FormDesign& source) const {
 bool needsTranslation(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x80;
+        return u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
     });
 }
 

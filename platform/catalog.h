@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,10 @@ class Catalog {
     // catalog's life (the forms hold their design by reference).
     const FormDesign& design(const FormDesign& source) const;
 
+    // The texts this catalog was asked for and has no entry for, which showed as they are: a
+    // fault of the catalog (or of the code that asked) whenever it is not empty.
+    std::set<std::string> missed() const;
+
     // The texts translated, by their Japanese source.
     const std::map<std::string, std::string, std::less<>>& entries() const { return entries_; }
 
@@ -56,12 +61,15 @@ class Catalog {
     struct Designs {
         std::mutex lock;
         std::map<const FormDesign*, std::unique_ptr<FormDesign>> byDesign;
+        // Apart from the designs' lock: a design is translated under that one.
+        std::mutex missedLock;
+        std::set<std::string> missed;
     };
     std::shared_ptr<Designs> designs_ = std::make_shared<Designs>();
 };
 
-// A text is shown to the player as it is, in every language, when it is made of printable ASCII
-// only (numbers, units, the Latin words of the game); anything else needs a catalog entry.
+// A text is shown to the player as it is, in every language, when it has no letter (numbers and
+// their signs); any word, Latin or not, needs a catalog entry.
 bool needsTranslation(std::string_view text);
 
 // The PO files compiled in, by language (written by the build from po/).

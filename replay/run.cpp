@@ -22,13 +22,13 @@ class NoDesktop : public Desktop {
 };
 
 template <class Read>
-replay::ReadResult checkedAgainstTheGame(Read&& read) {
+replay::ReadResult checkedAgainstTheGame(Read&& read, bool shownInAnother = false) {
     NoDesktop desktop;
     NullSound silence;
     Game game(desktop, silence);
     const auto forms = game.forms();
     auto result = read(&forms);
-    if (!result.error && !Catalog::of(result.inputs.language())) {
+    if (!result.error && !shownInAnother && !Catalog::of(result.inputs.language())) {
         std::string spoken;
         for (const auto& l : Catalog::languages()) spoken += (spoken.empty() ? "" : ", ") + l;
         result.error =
@@ -41,8 +41,9 @@ replay::ReadResult checkedAgainstTheGame(Read&& read) {
 
 }  // namespace
 
-replay::ReadResult readReplay(const std::string& path) {
-    return checkedAgainstTheGame([&](const auto* forms) { return replay::readFile(path, forms); });
+replay::ReadResult readReplay(const std::string& path, bool shownInAnother) {
+    return checkedAgainstTheGame([&](const auto* forms) { return replay::readFile(path, forms); },
+                                 shownInAnother);
 }
 
 replay::ReadResult readReplayBytes(std::string_view bytes) {

@@ -43,8 +43,8 @@ struct RunOptions {
 const Catalog* catalogFor(const RunOptions& options);
 
 // Reads a replay file, or a file's bytes, checking every window and element it names against
-// the game's.
-replay::ReadResult readReplay(const std::string& path);
+// the game's, and its language unless it is to be shown in another.
+replay::ReadResult readReplay(const std::string& path, bool shownInAnother = false);
 replay::ReadResult readReplayBytes(std::string_view bytes);
 
 class Run {

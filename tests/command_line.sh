@@ -18,7 +18,9 @@ printf 'skyvane-replay 01\n' >zero.replay
 printf 'skyvane-replay 1\n0 skip 100\n50 wait\n' >back.replay
 printf 'skyvane-replay 1\n0 click Form2 Command1\n0 click Form1 Command1\n1 down Form1 16\n33 repeat Form1 16\n' >run.replay
 cp run.replay mine.replay
-sed '1a language en' run.replay >english.replay
+languages=($("$exe" --languages))
+spoken=$(IFS=,; echo "${languages[*]}" | sed 's/,/, /g')
+for l in "${languages[@]}"; do sed "1a language $l" run.replay >"in-$l.replay"; done
 sed '1a language xx' run.replay >foreign.replay
 printf 'a trace the player keeps\n' >kept.trace
 mkfifo pipe.replay
@@ -26,6 +28,15 @@ mkdir folder.replay
 truncate -s 200M huge.replay
 printf 'skyvane-replay 1\n' | dd of=huge.replay conv=notrunc status=none
 : >taken.replay
+
+# Every language plays every run, the run's own or the one asked for, to the same end.
+ran="phase=flight rescued=0 fuel=984 altitude=2674 period=33"
+language_cases=()
+for l in "${languages[@]}"; do
+    language_cases+=("0|$ran|none|--replay in-$l.replay --headless|"
+        "0|$ran|none|--replay run.replay --headless --language $l|"
+        "0|$ran|none|--replay foreign.replay --headless --language $l|")
+done
 
 # Each row: the status wanted | what stderr or stdout must hold | where it runs (none: no display
 # at all; offscreen: Qt's screen without one) | the arguments | a file whose bytes must be the
@@ -42,11 +53,9 @@ cases=(
     "2|cannot go together|none|--record a.replay --replay bad.replay|"
     "2|--speed takes a number from 0.125 to 64|none|--replay run.replay --speed 100|"
     "2|--speed is the pace of a replay watched|none|--replay run.replay --headless --speed 2|"
-    "2|no language 'fr'; the game speaks ja, en|none|--language fr|"
+    "2|no language 'xx'; the game speaks $spoken|none|--language xx|"
     "2|--language needs a language|none|--language|"
-    "2|foreign.replay: recorded in the language 'xx', which this game does not speak (it speaks ja, en)|none|--replay foreign.replay --headless|"
-    "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|none|--replay english.replay --headless|"
-    "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|none|--replay run.replay --headless --language en|"
+    "2|foreign.replay: recorded in the language 'xx', which this game does not speak (it speaks $spoken)|none|--replay foreign.replay --headless|"
     "2|bad.replay:3: cannot read this input|none|--replay bad.replay|"
     "2|bad.replay:3: cannot read this input|none|--replay bad.replay --headless|"
     "2|zero.replay:1: not a Skyvane replay|none|--replay zero.replay --headless|"
@@ -74,7 +83,7 @@ cases=(
     "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|offscreen|--replay run.replay --speed 64|"
     "0|phase=flight rescued=0 fuel=984 altitude=2674 period=33|none|--replay run.replay --headless|run.replay"
 )
-for c in "${cases[@]}"; do
+for c in "${cases[@]}" "${language_cases[@]}"; do
     IFS='|' read -r want says where args keep <<<"$c"
     before=""
     [ -n "$keep" ] && before=$(sha256sum "$keep")

@@ -1249,64 +1249,74 @@ TEST(QtRegressions, AnUnloadedWindowIsDeletedWithoutTouchingItselfOrItsForm) {
 namespace skyvane {
 namespace {
 
-// Every text of every language fits the box it is drawn in, measured in the faces the game
-// ships: a label's wrapped lines within its box (inside a sunken border), a button's caption
-// within its face, and each message of the message line within that line.
-TEST(TextsFit, EveryTextFitsItsBoxInEveryLanguage) {
+// Every text of every language fits the box it is drawn in and shows whole: laid out by the
+// label's own placement (Qt's layout, the view's flags and font), it stays inside its box, and no
+// element drawn in front of it (an earlier row of the same container) covers a pixel of its ink.
+// A button's caption fits its face. The message line is tried with every message it shows.
+TEST(TextsFit, EveryTextFitsItsBoxAndShowsWholeInEveryLanguage) {
     using skyvane::geometry::rect;
-    auto fits = [](const ElementDesign& e, const std::string& text, const std::string& language) {
-        const auto r = rect(e.left, e.top, e.width, e.height);
-        QRect inner(0, 0, r.width, r.height);
-        // Measured in the window's own font, which takes what it leaves unsaid from the
-        // program's font, as in skyvane; lines broken between words as the views break them,
-        // and anywhere in a word too long for a line (Japanese has no spaces).
-        const QFontMetrics fm(qtlook::font(e.label.font).resolve(qtlook::font({})));
-        // Blank lines at the end show nothing.
-        std::string shown = text;
-        while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n')) shown.pop_back();
-        if (e.kind == ElementKind::Button) inner.adjust(3, 3, -3, -3);  // the face in the frame
-        if (e.kind == ElementKind::Label && e.label.border) inner.adjust(2, 2, -2, -2);
-        int lines = 0, widest = 0;
-        for (const QString& paragraph : qtlook::displayText(shown).split('\n')) {
-            QString line;
-            auto put = [&](const QString& piece) {
-                if (!line.isEmpty() && fm.horizontalAdvance(line + piece) > inner.width()) {
-                    widest = std::max(widest, fm.horizontalAdvance(line.trimmed()));
-                    ++lines;
-                    line.clear();
-                }
-                line += piece;
-            };
-            for (const QString& word : paragraph.split(' ')) {
-                const QString spaced = line.isEmpty() ? word : ' ' + word;
-                if (fm.horizontalAdvance(word) <= inner.width() || e.kind == ElementKind::Button) {
-                    put(spaced);
-                } else {
-                    for (const QChar c : spaced) put(QString(c));
-                }
-            }
-            widest = std::max(widest, fm.horizontalAdvance(line.trimmed()));
-            ++lines;
-        }
-        const QSize needed(widest, lines * fm.height());
-        EXPECT_TRUE(needed.width() <= inner.width() && needed.height() <= inner.height())
-            << language << ": " << e.name << " \"" << text << "\" needs " << needed.width() << "x"
-            << needed.height() << " of " << inner.width() << "x" << inner.height();
-    };
     for (const auto& language : Catalog::languages()) {
         const auto& texts = *Catalog::of(language);
         for (const FormDesign* source : {&titleLayout(), &missionLayout(), &closingLayout()}) {
-            for (const auto& e : texts.design(*source).elements) {
+            const auto& elements = texts.design(*source).elements;
+            for (std::size_t i = 0; i < elements.size(); ++i) {
+                const auto& e = elements[i];
                 if (e.top >= source->clientHeight) continue;  // out of sight
-                if (!e.caption.empty() &&
-                    (e.kind == ElementKind::Label || e.kind == ElementKind::Button))
-                    fits(e, e.caption, language);
+                std::vector<std::string> shown{e.caption};
                 if (e.name == "Label9" && source == &missionLayout())
                     for (const char* message :
-                         {mission_text::kBriefing, mission_text::kGoOrder, mission_text::kBackOrder,
-                          mission_text::kGood, mission_text::kCrashed, mission_text::kSunk,
-                          mission_text::kEmpty})
-                        fits(e, texts.tr(message), language);
+                         {mission_text::kGoOrder, mission_text::kBackOrder, mission_text::kGood,
+                          mission_text::kCrashed, mission_text::kSunk, mission_text::kEmpty})
+                        shown.push_back(texts.tr(message));
+                const auto r = rect(e.left, e.top, e.width, e.height);
+                const QSize size(r.width, r.height);
+                for (std::string text : shown) {
+                    // Blank lines at the end show nothing.
+                    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+                        text.pop_back();
+                    if (text.empty()) continue;
+                    const auto said = [&] {
+                        return language + ": " + e.name + " \"" + text + "\"";
+                    };
+                    if (e.kind == ElementKind::Button) {
+                        const QRect face = QRect(QPoint(), size).adjusted(3, 3, -3, -3);
+                        const QRect needed =
+                            QFontMetrics(qtlook::font({}))
+                                .boundingRect(face, Qt::AlignCenter | Qt::TextShowMnemonic,
+                                              qtlook::buttonText(text));
+                        EXPECT_TRUE(face.contains(needed)) << said() << " is cut by the face";
+                        continue;
+                    }
+                    if (e.kind != ElementKind::Label) continue;
+                    const auto placed = labelText(e, size);
+                    const QString drawn = qtlook::displayText(text);
+                    const QRect needed =
+                        QFontMetrics(placed.font).boundingRect(placed.box, placed.flags, drawn);
+                    EXPECT_TRUE(placed.box.contains(needed))
+                        << said() << " needs " << needed.width() << "x" << needed.height() << " of "
+                        << placed.box.width() << "x" << placed.box.height();
+                    QImage ink(size, QImage::Format_ARGB32_Premultiplied);
+                    ink.fill(Qt::transparent);
+                    {
+                        QPainter p(&ink);
+                        p.setFont(placed.font);
+                        p.setPen(Qt::black);
+                        p.drawText(placed.box, placed.flags, drawn);
+                    }
+                    for (std::size_t j = 0; j < i; ++j) {
+                        const auto& front = elements[j];
+                        if (front.container != e.container || front.top >= source->clientHeight)
+                            continue;
+                        const auto f = rect(front.left, front.top, front.width, front.height);
+                        const QRect over = QRect(f.x - r.x, f.y - r.y, f.width, f.height)
+                                               .intersected(QRect(QPoint(), size));
+                        int covered = 0;
+                        for (int y = over.top(); y <= over.bottom(); ++y)
+                            for (int x = over.left(); x <= over.right(); ++x)
+                                covered += qAlpha(ink.pixel(x, y)) > 0;
+                        EXPECT_EQ(covered, 0) << said() << " is covered by " << front.name;
+                    }
+                }
             }
         }
     }

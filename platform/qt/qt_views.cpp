@@ -38,15 +38,35 @@ QPixmap pixmapFor(const std::string& resource) {
 
 // ---- Labels ----
 
+TextPlacement labelText(const ElementDesign& design, QSize size) {
+    TextPlacement placed;
+    placed.box = QRect(QPoint(0, 0), size);
+    if (design.label.border) placed.box.adjust(2, 2, -2, -2);
+    placed.flags = Qt::AlignTop | Qt::TextWordWrap;
+    switch (design.label.align) {
+        case Align::Left:
+            placed.flags |= Qt::AlignLeft;
+            break;
+        case Align::Right:
+            placed.flags |= Qt::AlignRight;
+            break;
+        case Align::Centre:
+            placed.flags |= Qt::AlignHCenter;
+            break;
+    }
+    // What the label's font leaves unsaid comes from the program's font, as the window's would.
+    placed.font = look::font(design.label.font).resolve(look::font({}));
+    return placed;
+}
+
 LabelView::LabelView(Label& label, QWidget* parent) : ElementView(label, parent), label_(label) {
-    setFont(look::font(label.design().label.font));
+    setFont(labelText(label.design(), {}).font);
 }
 
 void LabelView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const auto& design = label_.design().label;
-    QRect inner = rect();
-    if (design.opaque) p.fillRect(inner, look::colour(label_.backColour()));
+    if (design.opaque) p.fillRect(rect(), look::colour(label_.backColour()));
     if (design.border) {
         // A sunken single border, two pixels deep.
         const int w = width(), h = height();
@@ -58,24 +78,12 @@ void LabelView::paintEvent(QPaintEvent*) {
         p.fillRect(w - 1, 0, 1, h, QColor(255, 255, 255));
         p.fillRect(1, h - 2, w - 2, 1, QColor(212, 208, 200));
         p.fillRect(w - 2, 1, 1, h - 2, QColor(212, 208, 200));
-        inner.adjust(2, 2, -2, -2);
     }
-    int flags = Qt::AlignTop | Qt::TextWordWrap;
-    switch (design.align) {
-        case Align::Left:
-            flags |= Qt::AlignLeft;
-            break;
-        case Align::Right:
-            flags |= Qt::AlignRight;
-            break;
-        case Align::Centre:
-            flags |= Qt::AlignHCenter;
-            break;
-    }
+    const auto placed = labelText(label_.design(), size());
     p.setPen(look::colour(label_.foreColour()));
-    p.setFont(font());
+    p.setFont(placed.font);
     // drawText never reads markup or mnemonics: the caption shows as it stands.
-    p.drawText(inner, flags, look::displayText(label_.caption()));
+    p.drawText(placed.box, placed.flags, look::displayText(label_.caption()));
 }
 
 // ---- Images ----

@@ -5,6 +5,7 @@
 
 // The widgets that mirror the model's elements, and the window that holds them.
 
+#include <QFont>
 #include <QPixmap>
 #include <QWidget>
 #include <unordered_map>
@@ -25,6 +26,15 @@ class ElementView : public QWidget {
   private:
     Element& element_;
 };
+
+// Where and how a label draws its caption: the rectangle inside its border, the flags and the
+// font. The view paints with it, and the tests measure with it, so what they measure is drawn.
+struct TextPlacement {
+    QRect box;
+    int flags = 0;
+    QFont font;
+};
+TextPlacement labelText(const ElementDesign& design, QSize size);
 
 class LabelView : public ElementView {
   public:

@@ -111,6 +111,7 @@ h.join = async (page, name) => {
     await page.waitForSelector(h.shown('Form1'));
 };
 
+h.native = native;
 // The native game's headless replay of a text: its summary and its trace.
 h.headless = (text) => {
     const file = path.join(work, `run-${process.hrtime.bigint()}.replay`);

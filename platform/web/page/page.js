@@ -37,9 +37,20 @@ const skyvanePage = (() => {
 
     page.option = (name) => params.has(name) && params.get(name) !== '0';
     // The language of the game's texts: Japanese, the game's own, unless ?lang= asks for another
-    // (the game refuses one it does not speak).
-    page.language = params.get('lang') || 'ja';
-    page.languageAsked = params.has('lang');
+    // (the game refuses one it does not speak), or the player chose another last time (kept in
+    // the browser, so the bare address and the installed app open in it; a replay plays in its
+    // own unless the address asks).
+    const languageKey = 'skyvane.language';
+    const chosen = (() => {
+        try {
+            const l = localStorage.getItem(languageKey);
+            return l && typeof skyvaneTexts === 'object' && skyvaneTexts[l] ? l : null;
+        } catch {
+            return null;
+        }
+    })();
+    page.languageAsked = params.has('lang') || (chosen !== null && !params.has('replay'));
+    page.language = params.get('lang') || (page.languageAsked && chosen) || 'ja';
     document.documentElement.lang = page.language;
     // The page's own words in the page's language (texts.js, written from the catalogs), the
     // game's own Japanese being their source.
@@ -969,6 +980,12 @@ const skyvanePage = (() => {
         }));
         choice.hidden = spoken.length < 2;
         select.onchange = () => {
+            try {
+                if (select.value === 'ja') localStorage.removeItem(languageKey);
+                else localStorage.setItem(languageKey, select.value);
+            } catch {
+                // A browser that keeps nothing still loads the page in the language chosen.
+            }
             const to = new URL(location.href);
             if (select.value === 'ja') to.searchParams.delete('lang');
             else to.searchParams.set('lang', select.value);
