@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -439,6 +440,11 @@ int main(int argc, char** argv) {
         sound.start();
         pads.start();
     };
+    // The tests' live pilots (XTEST fingers) react to what they see: on a busy machine they are
+    // given a game paced for them, SKYVANE_TEST_PACE times as fast (a half, a quarter). The
+    // recording is the same at any pace. Not a player's option: --speed is for replays.
+    if (const char* pace = std::getenv("SKYVANE_TEST_PACE"); pace && !watching)
+        if (const auto v = skyvane::Pacer::parseSpeed(pace)) desktop.setSpeed(*v);
     if (watching) {
         desktop.setSpeed(options.speed);
         // The replay's end line, said the moment it ends; the last frame stays on the screen

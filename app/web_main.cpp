@@ -84,6 +84,9 @@ int main() {
     // The page keeps the run with its guide, and its choice in the bar shows it.
     sv_guided(run.guided() ? 1 : 0);
     desktop.setForms(run.game().forms());
+    // A test's live pilot is given a game paced for it; the recording is the same at any pace.
+    if (const auto pace = sv_test_pace(); pace && !watching)
+        if (const auto v = Pacer::parseSpeed(*pace)) desktop.setSpeed(*v);
     if (watching) {
         desktop.setSpeed(speed);
         // Where the run ended; the last frame stays until the page is left or reloaded.

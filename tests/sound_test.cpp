@@ -64,6 +64,13 @@ int loudWindows(const std::vector<double>& rms) {
         std::count_if(rms.begin(), rms.end(), [](double r) { return r > kLoud; }));
 }
 
+// A sound of `expected` windows was heard once, whole: a starved sink puts silence inside it,
+// which may split a window in two but takes no sound away; a second playing would double it.
+void expectHeardOnce(const std::vector<double>& rms, int expected) {
+    EXPECT_GE(loudWindows(rms), expected - 3) << "cut short";
+    EXPECT_LT(loudWindows(rms), 2 * expected - 3) << "played more than once";
+}
+
 // What a wave file holds, counted the same way.
 int loudWindowsOf(const std::vector<char>& wave) {
     const size_t header = 44, frame = 2, rate = 22050, window = rate / 50;
@@ -142,9 +149,7 @@ TEST_F(RealSound, ExplosionPlaysOnceToItsEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(3500));
     const auto rms = rec.stop();
     ASSERT_GE(firstLoud(rms), 0);
-    const int expected = loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/" + kExplosion));
-    EXPECT_GE(loudWindows(rms), expected - 3) << "cut short";
-    EXPECT_LE(loudWindows(rms), expected + 3) << "played more than once";
+    expectHeardOnce(rms, loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/" + kExplosion)));
 }
 
 TEST_F(RealSound, AMissingFilePlaysTheDefaultSound) {
@@ -153,9 +158,8 @@ TEST_F(RealSound, AMissingFilePlaysTheDefaultSound) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     const auto rms = rec.stop();
     ASSERT_GE(firstLoud(rms), 0) << "no default sound";
-    const int expected =
-        loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav"));
-    EXPECT_NEAR(loudWindows(rms), expected, 3);
+    expectHeardOnce(rms,
+                    loudWindowsOf(readFile(std::string(SKYVANE_ASSETS) + "/sounds/default.wav")));
 }
 
 // Waves of any format the mixer takes play themselves; anything else plays the default sound.
@@ -203,7 +207,7 @@ TEST_F(RealSound, EveryWaveFormatPlaysItselfAndAnythingElseTheDefault) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2000));
         const auto rms = rec.stop();
         ASSERT_GE(firstLoud(rms), 0) << "nothing was heard";
-        EXPECT_NEAR(loudWindows(rms), c.expected, 4);
+        expectHeardOnce(rms, c.expected);
     }
     fs::remove_all(dir);
 }

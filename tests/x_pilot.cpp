@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -22,6 +23,7 @@
 #include <thread>
 
 #include "platform/headless/headless_desktop.h"
+#include "platform/pacer.h"
 #include "replay/format.h"
 #include "replay/player.h"
 #include "screens/game.h"
@@ -86,6 +88,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     Fingers fingers(display);
+    // The game's pace, as the test set it for the game too: a period lasts longer by as much.
+    const char* paced = std::getenv("SKYVANE_TEST_PACE");
+    const double pace = paced ? Pacer::parseSpeed(paced).value_or(1.0) : 1.0;
+    const auto period = std::chrono::microseconds(static_cast<std::int64_t>(kPeriodUs / pace));
     const auto start = Clock::now();
     // The live game's period, reckoned from the newest line the game wrote and when it came.
     std::uint64_t anchorPeriod = 0;
@@ -94,7 +100,7 @@ int main(int argc, char** argv) {
     auto lastTap = start - std::chrono::seconds(1);
     Phase tappedIn = Phase::Ended;
 
-    while (Clock::now() - start < std::chrono::seconds(150)) {
+    while (Clock::now() - start < std::chrono::seconds(150) / pace) {
         const std::string text = recordedSoFar(argv[1]);
         std::istringstream in(text);
         auto file = replay::read(in);
@@ -113,8 +119,7 @@ int main(int argc, char** argv) {
             anchorTime = Clock::now();
         }
         const auto now =
-            anchorPeriod + static_cast<std::uint64_t>((Clock::now() - anchorTime) /
-                                                      std::chrono::microseconds(kPeriodUs));
+            anchorPeriod + static_cast<std::uint64_t>((Clock::now() - anchorTime) / period);
 
         // The copy: the recorded run, then the periods since its last input.
         HeadlessDesktop desktop;

@@ -93,6 +93,14 @@ EM_JS(char*, sv_speed_js, (), {
     stringToUTF8(t, p, n);
     return p;
 });
+EM_JS(char*, sv_test_pace_js, (), {
+    const t = skyvanePage.testPace();
+    if (t === null) return 0;
+    const n = lengthBytesUTF8(t) + 1;
+    const p = _malloc(n);
+    stringToUTF8(t, p, n);
+    return p;
+});
 EM_JS(char*, sv_language_js, (), {
     if (!skyvanePage.languageAsked) return 0;
     const t = skyvanePage.language;
@@ -133,6 +141,14 @@ std::string sv_replay_name() {
     char* name = sv_replay_name_js();
     std::string s = name ? name : "";
     std::free(name);
+    return s;
+}
+
+std::optional<std::string> sv_test_pace() {
+    char* pace = sv_test_pace_js();
+    if (!pace) return std::nullopt;
+    std::string s = pace;
+    std::free(pace);
     return s;
 }
 

@@ -42,7 +42,8 @@ void sv_ended();
 // (trace).
 char* sv_replay_bytes(size_t* size);
 char* sv_replay_name_js();
-char* sv_speed_js();  // ?speed= as written, or null
+char* sv_speed_js();      // ?speed= as written, or null
+char* sv_test_pace_js();  // the pace a test set for live play, or null
 int sv_option(const char* name);
 char* sv_language_js();
 // The languages the game speaks, separated by spaces, and the one this run shows: for the page's
@@ -62,3 +63,5 @@ std::optional<std::string> sv_language();
 std::string sv_replay_name();
 // The pace asked for by ?speed=, as written, if any.
 std::optional<std::string> sv_speed();
+// The pace a test set for its live pilot, if any.
+std::optional<std::string> sv_test_pace();

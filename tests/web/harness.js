@@ -65,9 +65,13 @@ after(async () => {
 // A page of the game, in a context of its own (nothing kept from another test: no service
 // worker, no storage); with a replay's text, it watches that run, chosen with "Watch a run" as a
 // player chooses one.
-h.open = async (query = '', replayText = null, viewport = { width: 1024, height: 700 }, base = h.base, media = []) => {
+// A live pilot's test may pace the game for it (PACE times the real speed), as the tests pace
+// the native game; no player can.
+h.open = async (query = '', replayText = null, viewport = { width: 1024, height: 700 }, base = h.base, media = [],
+    pace = null) => {
     const context = await h.browser.createBrowserContext();
     const page = await context.newPage();
+    if (pace !== null) await page.evaluateOnNewDocument((p) => { window.skyvaneTestPace = p; }, String(pace));
     if (media.length) await page.emulateMediaFeatures(media);
     page.closeAll = () => context.close();
     await page.setViewport(viewport);

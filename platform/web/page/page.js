@@ -66,6 +66,8 @@ const skyvanePage = (() => {
     // The pace a replay is watched at, as written (?speed=2, 4, 0.5 or 1/2): the game reads it as
     // the native game reads --speed.
     page.speed = () => params.get('speed');
+    // The pace of live play that a test sets for its pilot before the page loads; never a player.
+    page.testPace = () => (typeof window.skyvaneTestPace === 'string' ? window.skyvaneTestPace : null);
     // The game takes the replay's bytes once; the page keeps no copy.
     page.takeReplayBytes = () => {
         const bytes = page.replayBytes;
