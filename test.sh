@@ -54,7 +54,7 @@ echo "== Tests under ASan and UBSan"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$SKYVANE_ROOT/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-san && ctest --output-on-failure -j4 -LE 'lint|web' \
+(cd build-san && ctest --output-on-failure -j4 -LE 'lint|web|package' \
     -E 'hostile_environment|smoke_under_xvfb|installed_game_plays|key_storm|accessibility') ||
     failed+=("the tests under ASan and UBSan in build-san/")
 

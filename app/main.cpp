@@ -188,8 +188,19 @@ std::optional<int> parseOptions(int& argc, char** argv, Options& o) {
             for (const auto& q : kQtOptions)
                 if (q.name == bare.substr(0, bare.find('='))) qt = &q;
             if (!qt) return refuse("unknown option '" + std::string(a) + "'");
+            // Qt reads its options only as two words, and passes over what it does not read:
+            // -platform=X would leave the game on the default display, unsaid.
+            if (bare.find('=') != std::string_view::npos)
+                return refuse("Qt takes its option as two words: -" + std::string(qt->name) + " " +
+                              std::string(bare.substr(bare.find('=') + 1)) + ", not '" +
+                              std::string(a) + "'");
+            // ... and the xcb platform takes no display among its own options.
+            if (qt->name == "platform" && i + 1 < argc &&
+                std::string_view(argv[i + 1]).find(":display=") != std::string_view::npos)
+                return refuse("-platform " + std::string(argv[i + 1]) +
+                              ": the platform takes no display; name it with -display");
             argv[kept++] = argv[i];
-            if (qt->value && bare.find('=') == std::string_view::npos) {
+            if (qt->value) {
                 if (i + 1 >= argc) return refuse("-" + std::string(qt->name) + " needs a value");
                 argv[kept++] = argv[++i];
             }
@@ -246,8 +257,17 @@ std::vector<char> defaultWave() {
 class Outputs {
   public:
     explicit Outputs(const Options& options) : options_(options) {
-        if (!options.replay.empty())
+        if (!options.replay.empty()) {
             if (auto id = skyvane::replay::fileId(options.replay)) taken_.push_back(*id);
+            // A replay prints its end line on standard output: a trace there would be
+            // overwritten by it, or overwrite it.
+            endLine_ = skyvane::replay::fileIdOf(1);
+        }
+    }
+    // A run refused takes away the files it made before it knew.
+    ~Outputs() {
+        if (!opened_)
+            for (const auto& path : created_) std::remove(path.c_str());
     }
 
     // The recording and the trace asked for; false, having said why, if one cannot be ours.
@@ -294,6 +314,7 @@ class Outputs {
                 if (traceFile) traceFile->line(line);
             });
         }
+        opened_ = true;
         return true;
     }
 
@@ -312,7 +333,16 @@ class Outputs {
   private:
     std::unique_ptr<OutputFile> openOne(const std::string& path, const char* what) {
         std::string why;
+        const auto before = skyvane::replay::fileId(path);
+        if (before && endLine_ && *before == *endLine_) {
+            std::fprintf(stderr,
+                         "skyvane: %s: cannot %s: the replay's end line is printed there "
+                         "(standard output); name another file\n",
+                         path.c_str(), what);
+            return nullptr;
+        }
         auto file = OutputFile::open(path, taken_, why);
+        if (file && !before) created_.push_back(path);
         if (!file) {
             std::fprintf(stderr, "skyvane: %s: cannot %s: %s\n", path.c_str(), what, why.c_str());
             return nullptr;
@@ -323,6 +353,9 @@ class Outputs {
 
     const Options& options_;
     std::vector<FileId> taken_;
+    std::optional<FileId> endLine_;
+    std::vector<std::string> created_;
+    bool opened_ = false;
     bool failed_ = false;
 };
 

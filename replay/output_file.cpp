@@ -43,6 +43,17 @@ std::optional<FileId> fileId(const std::string& path) {
 #endif
 }
 
+std::optional<FileId> fileIdOf(int fd) {
+#if SKYVANE_POSIX_FILES
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    return idOf(st);
+#else
+    (void)fd;
+    return std::nullopt;
+#endif
+}
+
 std::unique_ptr<OutputFile> OutputFile::open(const std::string& path,
                                              const std::vector<FileId>& taken, std::string& why) {
 #if SKYVANE_POSIX_FILES

@@ -26,6 +26,8 @@ struct FileId {
 };
 // Null if there is no such file.
 std::optional<FileId> fileId(const std::string& path);
+// The same for a file already open (standard output, say).
+std::optional<FileId> fileIdOf(int fd);
 
 // A file the program writes into: created if missing; refused if it is not a regular file (a
 // pipe or a device would hold the game, or take its bytes), if it is one of `taken` (the run's

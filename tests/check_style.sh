@@ -17,7 +17,7 @@ case "$what" in
         # Every file of the project's own says its licence in its first lines.
         missing=0
         while read -r f; do
-            case "$f" in assets/* | docs/* | tests/replays/* | tests/pictures/* | fuzz/findings/* | packaging/debian/* | LICENSE | *.md | *.json | *.webmanifest) continue ;; esac  # JSON holds no comments
+            case "$f" in assets/* | docs/* | tests/replays/* | tests/pictures/* | fuzz/findings/* | debian/changelog | debian/control | debian/copyright | debian/source/* | debian/tests/control | debian/*.lintian-overrides | LICENSE | *.md | *.json | *.webmanifest) continue ;; esac  # JSON holds no comments
             [ -f "$f" ] || continue
             head -n 4 "$f" | grep -q 'SPDX-License-Identifier: MIT' || { echo "$f: no SPDX licence line"; missing=1; }
         done < <(git ls-files 2>/dev/null)

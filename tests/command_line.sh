@@ -54,6 +54,9 @@ cases=(
     "2|--speed takes a number from 0.125 to 64|none|--replay run.replay --speed 100|"
     "2|--speed is the pace of a replay watched|none|--replay run.replay --headless --speed 2|"
     "2|no language 'xx'; the game speaks $spoken|none|--language xx|"
+    "2|cannot write the trace into it: the run reads or writes it already|offscreen|--record new.replay --trace ./new.replay|new.replay"
+    "2|Qt takes its option as two words: -platform nowhere|offscreen|-platform=nowhere --record mine.replay|mine.replay"
+    "2|the platform takes no display; name it with -display|offscreen|-platform xcb:display=:77 --record mine.replay|mine.replay"
     "2|--language needs a language|none|--language|"
     "2|foreign.replay: recorded in the language 'xx', which this game does not speak (it speaks $spoken)|none|--replay foreign.replay --headless|"
     "2|bad.replay:3: cannot read this input|none|--replay bad.replay|"
@@ -85,8 +88,9 @@ cases=(
 )
 for c in "${cases[@]}" "${language_cases[@]}"; do
     IFS='|' read -r want says where args keep <<<"$c"
+    # (A file that is not there must not be there after either: a refused run makes nothing.)
     before=""
-    [ -n "$keep" ] && before=$(sha256sum "$keep")
+    [ -n "$keep" ] && before=$(sha256sum "$keep" 2>/dev/null)
     # shellcheck disable=SC2086
     if [ "$where" = offscreen ]; then
         said=$(QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy timeout 20 "$exe" $args 2>&1)
@@ -95,7 +99,7 @@ for c in "${cases[@]}" "${language_cases[@]}"; do
     fi
     status=$?
     after=""
-    [ -n "$keep" ] && after=$(sha256sum "$keep")
+    [ -n "$keep" ] && after=$(sha256sum "$keep" 2>/dev/null)
     if [ "$status" -eq "$want" ] && [[ "$said" == *"$says"* ]] && [ "$before" = "$after" ]; then
         echo "ok: skyvane $args ($where): status $status, '$(head -n 1 <<<"$said")'${keep:+, $keep untouched}"
     else
@@ -103,6 +107,16 @@ for c in "${cases[@]}" "${language_cases[@]}"; do
         failures=$((failures + 1))
     fi
 done
+
+# A trace where the end line goes (standard output, here a file) is refused, and the file is
+# left as it was.
+said=$("$exe" --replay run.replay --headless --trace /dev/stdout 2>&1 >out.txt)
+if [ $? -eq 2 ] && [[ "$said" == *"end line is printed there"* ]] && [ ! -s out.txt ]; then
+    echo "ok: a trace on standard output beside the end line: refused"
+else
+    echo "FAIL: a trace on standard output beside the end line: '$said', out.txt holds $(wc -c <out.txt) bytes"
+    failures=$((failures + 1))
+fi
 
 # A trace the disk cannot hold is said at once, with the system's reason, and the run ends with
 # status 1; the file keeps the trace up to its last whole line.

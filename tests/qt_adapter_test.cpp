@@ -195,6 +195,23 @@ TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
     const bool approve = qEnvironmentVariableIsSet("SKYVANE_APPROVE");
     // And what a screen reader reads of it, in reading order: each element it is told of, by
     // its name in the game and the words it hears, a frame's elements within it.
+    // The role a reader is told, by what the element is: the message line alone a status bar.
+    auto roleOf = [](const Element& e) {
+        switch (e.kind()) {
+            case ElementKind::Frame:
+                return QAccessible::Grouping;
+            case ElementKind::Label:
+                return e.design().reading == Reading::Live ? QAccessible::StatusBar
+                                                           : QAccessible::StaticText;
+            case ElementKind::Image:
+            case ElementKind::Shape:
+                return QAccessible::Graphic;
+            case ElementKind::Button:
+                return QAccessible::PushButton;
+            default:
+                return QAccessible::EditableText;
+        }
+    };
     auto holdReading = [&](const Form& f, const QString& name) {
         std::string got, words;
         std::function<void(const std::string&, int)> walk = [&](const std::string& in, int depth) {
@@ -208,7 +225,7 @@ TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
                              .replace('\r', ' ')
                              .replace('\n', ' ')
                              .toStdString() +
-                         "\n";
+                         " (" + std::to_string(roleOf(*e)) + ")\n";
                 if (e->kind() == ElementKind::Frame) walk(e->name(), depth + 1);
             }
         };
@@ -223,8 +240,8 @@ TEST_F(QtGame, EveryScreenIsThePictureApprovedForIt) {
                 ASSERT_NE(kid, nullptr);
                 EXPECT_EQ(at->indexOfChild(kid), i);
                 EXPECT_EQ(kid->indexOfChild(at), -1) << "a parent is no child";
-                tree +=
-                    std::string(2 * depth, ' ') + kid->text(QAccessible::Name).toStdString() + "\n";
+                tree += std::string(2 * depth, ' ') + kid->text(QAccessible::Name).toStdString() +
+                        " (" + std::to_string(kid->role()) + ")\n";
                 read(kid, depth + 1);
             }
         };

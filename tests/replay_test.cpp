@@ -28,6 +28,7 @@
 #include "replay/format.h"
 #include "replay/headless_replay.h"
 #include "replay/output_file.h"
+#include "replay/run.h"
 #include "replay/trace_log.h"
 #include "screens/game.h"
 #include "screens/phase.h"
@@ -497,6 +498,28 @@ TEST(RecordedRuns, EachEndsWhereItsExpectLineSays) {
                 0u);
         }
     }
+}
+
+// A replay at its end holds the game where it ended, Shift held in flight included: the periods
+// a desktop runs after it change nothing.
+TEST(RecordedRuns, AReplayAtItsEndHoldsTheGameWhereItEnded) {
+    auto read = readReplayBytes(
+        "skyvane-replay 1\n0 click Form2 Command1\n5 click Form1 Command1\n10 down Form1 16\n"
+        "40 wait\n");
+    ASSERT_FALSE(read.error) << read.error->what;
+    HeadlessDesktop desktop;
+    NullSound silence;
+    skyvane::Run run(desktop, silence, {.replay = std::move(read.inputs)});
+    std::string end;
+    run.onReplayEnded = [&](const std::string& line) { end = line; };
+    run.start();
+    run.player()->pump([&] { desktop.runPeriod(); });
+    ASSERT_NE(end, "");
+    const auto period = desktop.period();
+    const auto altitude = run.game().mission.Label8.caption();
+    for (int i = 0; i < 64; ++i) desktop.runPeriod();
+    EXPECT_EQ(desktop.period(), period);
+    EXPECT_EQ(run.game().mission.Label8.caption(), altitude) << end;
 }
 
 }  // namespace
