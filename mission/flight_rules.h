@@ -43,7 +43,21 @@ inline constexpr std::int16_t kBaseZ = 2350;
 inline constexpr int kGuideTicks = 256;
 inline constexpr int kGuideWarningHeight = 600;
 
+// GO and BACK throw the helicopter up at this vertical speed, and sideways at these.
+inline constexpr std::int16_t kTakeOffSpeedY = 60;
+inline constexpr std::int16_t kTakeOffSpeedX = 10;
+inline constexpr std::int16_t kTakeOffSpeedZ = 10;
+
+// The timers' intervals in milliseconds: the flight's ticks, the fuel's on the way out (half as
+// fast as on the way back), and the blink of the warnings.
+inline constexpr int kFlightTick = 10;
+inline constexpr int kFuelTickOut = 20;
+inline constexpr int kFuelTickBack = 10;
+inline constexpr int kBlinkTick = 500;
+
 inline constexpr std::int16_t kFullTank = 1000;
+// What each fuel tick burns.
+inline constexpr std::int16_t kFuelStep = 1;
 // Below this much fuel the message line warns.
 inline constexpr std::int16_t kLowFuel = 100;
 inline constexpr std::int16_t kPeoplePerTrip = 2;

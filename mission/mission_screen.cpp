@@ -161,14 +161,14 @@ void MissionScreen::Form_Load() {
     Command1.setVisible(true);
     Command2.setVisible(true);
     Command3.setVisible(false);
-    Timer1.setInterval(10);
+    Timer1.setInterval(flight::kFlightTick);
     Timer1.setEnabled(false);
-    Timer3.setInterval(10);
+    Timer3.setInterval(flight::kFlightTick);
     Timer3.setEnabled(false);
-    Timer5.setInterval(10);
+    Timer5.setInterval(flight::kFlightTick);
     Timer5.setEnabled(false);
     Timer6.setEnabled(false);
-    Timer7.setInterval(500);
+    Timer7.setInterval(flight::kBlinkTick);
     Timer7.setEnabled(true);
     Label9.setForeColour(kYellow);
     Label9.setCaption(texts_.tr(kBriefing));
@@ -194,9 +194,9 @@ void MissionScreen::startLeg(bool outbound) {
     }
     HeliY = flight::kGroundLine;
     DirX = 1;
-    SpeedY = 60;
-    SpeedX = 10;
-    SpeedZ = 10;
+    SpeedY = flight::kTakeOffSpeedY;
+    SpeedX = flight::kTakeOffSpeedX;
+    SpeedZ = flight::kTakeOffSpeedZ;
     KeyX = 0;
     KeyZ = 0;
     KeyY = 0;
@@ -212,15 +212,15 @@ void MissionScreen::startLeg(bool outbound) {
     Command2.setVisible(false);
     Command3.setVisible(false);
 
-    Timer1.setInterval(10);
+    Timer1.setInterval(flight::kFlightTick);
     Timer1.setEnabled(true);
-    Timer3.setInterval(10);
+    Timer3.setInterval(flight::kFlightTick);
     Timer3.setEnabled(true);
-    Timer5.setInterval(10);
+    Timer5.setInterval(flight::kFlightTick);
     Timer5.setEnabled(true);
-    Timer6.setInterval(outbound ? 20 : 10);  // fuel goes twice as fast on the way back
+    Timer6.setInterval(outbound ? flight::kFuelTickOut : flight::kFuelTickBack);
     Timer6.setEnabled(true);
-    Timer7.setInterval(500);
+    Timer7.setInterval(flight::kBlinkTick);
     Timer7.setEnabled(true);
 
     Label9.setForeColour(kYellow);
@@ -429,7 +429,7 @@ void MissionScreen::win() {
 // ---- Fuel ----
 
 void MissionScreen::Timer6_Timer() {
-    Fuel = sat(Fuel - 1);
+    Fuel = sat(Fuel - flight::kFuelStep);
     // Shows the value before the hold at -1: a dry tank reads -1 once, then -2.
     Label16.setCaption(text(Fuel));
     if (Fuel < 0) {

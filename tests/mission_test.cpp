@@ -108,6 +108,33 @@ TEST_F(Mission, GoAndBackStartALegFromTheBaseOrFromWhereTheHelicopterStands) {
     EXPECT_EQ(m.Label9.caption(), kBackOrder);
 }
 
+// Every number the flight is tuned by, where it lives (flight_rules.h), against the value it was
+// tuned to: the take-off above and the flight below use them, so a changed one shows here first.
+TEST(FlightRules, EveryNumberIsTheOneTheFlightWasTunedTo) {
+    const struct {
+        const char* name;
+        int value, tuned;
+    } rules[] = {{"ground line", flight::kGroundLine, 2350},
+                 {"sea line", flight::kSeaLine, 2600},
+                 {"fastest safe touch-down", flight::kMaxLandingSpeed, 20},
+                 {"altitude zero", flight::kAltitudeZero, 2580},
+                 {"take-off vertical speed", flight::kTakeOffSpeedY, 60},
+                 {"take-off speed across", flight::kTakeOffSpeedX, 10},
+                 {"take-off speed up the map", flight::kTakeOffSpeedZ, 10},
+                 {"flight tick, ms", flight::kFlightTick, 10},
+                 {"fuel tick out, ms", flight::kFuelTickOut, 20},
+                 {"fuel tick back, ms", flight::kFuelTickBack, 10},
+                 {"warning blink, ms", flight::kBlinkTick, 500},
+                 {"full tank", flight::kFullTank, 1000},
+                 {"fuel a tick", flight::kFuelStep, 1},
+                 {"low fuel", flight::kLowFuel, 100},
+                 {"people a trip", flight::kPeoplePerTrip, 2},
+                 {"people to rescue", flight::kPeopleToRescue, 10},
+                 {"base x", flight::kBaseX, 3500},
+                 {"base z", flight::kBaseZ, 2350}};
+    for (const auto& r : rules) EXPECT_EQ(r.value, r.tuned) << r.name;
+}
+
 // ---- Flight ----
 
 TEST_F(Mission, HorizontalThrustAndBrakingMoveAsTheGameWasTuned) {
