@@ -342,6 +342,8 @@ const skyvanePage = (() => {
             // element's own layer, and nothing is laid out or painted again.
             case 'left':
             case 'top': {
+                // The game moves its sprites on every tick, most often to where they stand.
+                if (item[property] === Number(value)) break;
                 item[property] = Number(value);
                 const dx = (item.left ?? item.def.x) - item.def.x;
                 const dy = (item.top ?? item.def.y) - item.def.y;
