@@ -74,6 +74,7 @@ in_root dpkg -L skyvane >"$root.files"
 in_root apt-get purge -y -qq --autoremove skyvane >/dev/null
 left=""
 while read -r f; do
+    [ "$f" = "/." ] && continue  # dpkg lists the root itself
     [ -e "$root$f" ] || continue
     [ -d "$root$f" ] && in_root dpkg -S "$f" >/dev/null 2>&1 && continue
     left+="$f"$'\n'
