@@ -229,7 +229,8 @@ start = mark()
 game = subprocess.Popen([exe, '--language', language, '--trace', trace, '--record', record], env=env,
                         stderr=open(err, 'w'))
 title = wait_for(lambda: frame(game.pid, W['title']), 'the title screen')
-nodes = tree(title)
+# The focus comes a moment after the window: on a busy machine, a good while after.
+nodes = wait_for(lambda: (lambda t: t if any(f for *_, f in t) else None)(tree(title)), 'the focus on the title')
 print('\n'.join(f'  [{r}] {n[:60]!r}' for r, n, _ in nodes))
 check(any(r == 'text' and n == W['name'] for r, n, _ in nodes), 'title: the name box is named by its caption')
 check(any(r == 'push button' and n == W['join'] for r, n, _ in nodes), 'title: the join button by its text')
@@ -286,7 +287,7 @@ if said:
 
 
 # ---- Recorded runs, watched in the window ----
-def watch(replay, *wanted, speed='4', rules=None):
+def watch(replay, *wanted, speed='4', rules=None, seconds=30):
     since = mark()
     path = os.path.join(work, 'watched.replay')
     with open(replay, encoding='utf-8') as f:
@@ -294,7 +295,7 @@ def watch(replay, *wanted, speed='4', rules=None):
     open(path, 'w', encoding='utf-8').writelines(kept)
     watched = subprocess.Popen([exe, '--replay', path, '--speed', speed, '--language', language], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    hears(since, *wanted)
+    hears(since, *wanted, seconds=seconds)
     watched.terminate()
     watched.wait()
     return since
@@ -310,9 +311,10 @@ watch(five, 'alert', W['thanks'], rules=lambda line: line.startswith('2290 box')
 since = watch(os.path.join(scripted, 'running-dry.replay'), 'notification ' + W['empty'], (W['close'], W['crash']))
 check(sum(W['empty'] in w for _, w in heard(since)) == 1, 'the fuel warning is said once, not at each blink')
 watch(os.path.join(scripted, 'a-sinking.replay'), (W['close'], W['sunk']))
-# The whole mission flown through XTEST, but for the closing screen's button, which ends the game.
+# The whole mission flown through XTEST, but for the closing screen's button, which ends the game,
+# watched at the pace it was flown: at four times it a busy machine's Orca let orders go unsaid.
 since = watch(os.path.join(recorded, 'a-won-mission-flown-through-x.replay'), (W['close'], W['tribute']),
-              rules=before(2909))
+              speed='1', rules=before(2909), seconds=450)
 with open(orca_log, 'rb') as log:
     log.seek(since)
     told = log.read()
@@ -321,7 +323,7 @@ flight = told[told.find(('notification ' + W['go_order']).encode()):]
 floods = re.findall(rb'[^\n]*(?:FLOOD|deluge)[^\n]*', flight)
 check(not floods, f'a whole won mission never floods the reader in flight: {floods[:2]}')
 renamed = len(re.findall(rb'EVENT MANAGER: object:property-change:accessible-name', told))
-print(f'{renamed} name changes over the mission watched at four times its pace')
+print(f'{renamed} name changes over the mission watched at its own pace')
 orders = [w for _, w in heard(since) if W['go_order'] in w or W['back_order'] in w]
 check(len(orders) == 10, f'each of the ten orders is said once ({len(orders)})')
 
