@@ -270,7 +270,14 @@ test('at 320x480 and 390x844 every control is within a thumb\'s reach of its own
                 c: [(c.left + c.right) / 2, (c.top + c.bottom) / 2] };
         }));
         const reach = async (state, name) => {
-            const all = await areas();
+            // Measured once the page stands still: a focused name box scrolls into view.
+            let all = await areas();
+            for (let i = 0; i < 100; i++) {
+                await sleep(50);
+                const again = await areas();
+                if (JSON.stringify(again) === JSON.stringify(all)) break;
+                all = again;
+            }
             for (const { name: n, a } of all) assert.ok(a[2] - a[0] >= 44 && a[3] - a[1] >= 44, `${width}: ${state}: ${n} ${a}`);
             for (const x of all) for (const y of all)
                 if (x !== y) assert.ok(x.a[2] <= y.a[0] || y.a[2] <= x.a[0] || x.a[3] <= y.a[1] || y.a[3] <= x.a[1], `${state}: ${x.name} meets ${y.name}`);
