@@ -129,33 +129,28 @@ EM_JS(void, sv_show_error, (const char* text), {
 });
 // clang-format on
 
-std::optional<std::string> sv_language() {
-    char* language = sv_language_js();
-    if (!language) return std::nullopt;
-    std::string s = language;
-    std::free(language);
+namespace {
+// A string the page handed over (malloc'd by it, or null), taken and freed.
+std::optional<std::string> taken(char* bytes) {
+    if (!bytes) return std::nullopt;
+    std::string s = bytes;
+    std::free(bytes);
     return s;
+}
+}  // namespace
+
+std::optional<std::string> sv_language() {
+    return taken(sv_language_js());
 }
 
 std::string sv_replay_name() {
-    char* name = sv_replay_name_js();
-    std::string s = name ? name : "";
-    std::free(name);
-    return s;
+    return taken(sv_replay_name_js()).value_or("");
 }
 
 std::optional<std::string> sv_test_pace() {
-    char* pace = sv_test_pace_js();
-    if (!pace) return std::nullopt;
-    std::string s = pace;
-    std::free(pace);
-    return s;
+    return taken(sv_test_pace_js());
 }
 
 std::optional<std::string> sv_speed() {
-    char* speed = sv_speed_js();
-    if (!speed) return std::nullopt;
-    std::string s = speed;
-    std::free(speed);
-    return s;
+    return taken(sv_speed_js());
 }
