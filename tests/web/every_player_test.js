@@ -394,6 +394,12 @@ test('after one visit the game loads and plays with no network, and a new build 
     assert.equal(after.length, 1, JSON.stringify(after));
     assert.notDeepEqual(after, before);
     assert.match(after[0], /^skyvane-test-/);
+    // A worker whose cache a newer build deleted answers from the network and makes no cache.
+    assert.deepEqual(await page.evaluate(async (name) => {
+        await caches.delete(name);
+        await fetch('skyvane.css');
+        return caches.keys();
+    }, after[0]), []);
     await page.closeAll();
     server.stop();
 });
