@@ -5,9 +5,11 @@
 
 #include <emscripten.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -319,8 +321,13 @@ class PageWindow : public FormObserver {
                 const auto& c = static_cast<Control&>(e);
                 const auto r =
                     geometry::rect(c.left(), c.top(), e.design().width, e.design().height);
-                set(p == Property::Left ? "left" : "top",
-                    std::to_string(p == Property::Left ? r.x : r.y));
+                // The game sets its sprites' places on every tick, mostly to where they stand:
+                // only a move crosses into the page.
+                const int at = p == Property::Left ? r.x : r.y;
+                auto& sent = placed_[&e][p == Property::Left ? 0 : 1];
+                if (sent == at) break;
+                sent = at;
+                set(p == Property::Left ? "left" : "top", std::to_string(at));
                 break;
             }
             case Property::Visible:
@@ -355,6 +362,7 @@ class PageWindow : public FormObserver {
     std::string name_;
     bool still_;
     std::unordered_set<Label*> waiting_;
+    std::unordered_map<const Element*, std::array<std::optional<int>, 2>> placed_;
 };
 
 WebDesktop::WebDesktop() {
