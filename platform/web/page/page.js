@@ -151,6 +151,7 @@ const skyvanePage = (() => {
         if (inner) ring.addPath(inner);
         ctx.fillStyle = def.borderColour;
         ctx.fill(ring, 'evenodd');
+        item.el.src = canvas.toDataURL();
     };
 
     // ---- Windows ----
@@ -230,10 +231,13 @@ const skyvanePage = (() => {
                 if (s.picture) item.img.src = s.picture;
                 else item.img.hidden = true;
             } else if (s.kind === 'shape') {
-                el = make('canvas', 'sv-el sv-shape', parent);
-                el.width = s.w;
-                el.height = s.h;
-                item.canvas = el;
+                // Drawn into a canvas of its own and shown as the picture it makes: a canvas in
+                // the page is a layer of its own for the browser, and a dozen of them, with the
+                // labels over them lifted into layers too, cost the flight more than it draws.
+                el = make('img', 'sv-el sv-shape', parent);
+                item.canvas = document.createElement('canvas');
+                item.canvas.width = s.w;
+                item.canvas.height = s.h;
                 item.fill = s.fill;
             } else if (s.kind === 'button') {
                 el = make('button', 'sv-el sv-button', parent);
