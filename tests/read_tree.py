@@ -324,8 +324,8 @@ floods = re.findall(rb'[^\n]*(?:FLOOD|deluge)[^\n]*', flight)
 check(not floods, f'a whole won mission never floods the reader in flight: {floods[:2]}')
 renamed = len(re.findall(rb'EVENT MANAGER: object:property-change:accessible-name', told))
 print(f'{renamed} name changes over the mission watched at its own pace')
-orders = [w for _, w in heard(since) if W['go_order'] in w or W['back_order'] in w]
-check(len(orders) == 10, f'each of the ten orders is said once ({len(orders)})')
+orders = [(round(t, 2), w[:40]) for t, w in heard(since) if W['go_order'] in w or W['back_order'] in w]
+check(len(orders) == 10, f'each of the ten orders is said once ({len(orders)}: {orders})')
 
 if language == 'ja':
     notes = [w for _, w in heard(start) if re.search(r'[a-z]{2,} [a-z]{2,} [a-z]{2,}', w) and 'reader on' not in w]
