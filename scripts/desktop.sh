@@ -49,13 +49,14 @@ skyvane_sound_server() {  # WORK_DIR SINK
 # contains TEXT; fails after the timeout.
 skyvane_window() {  # TEXT [TIMEOUT_MS]
     local until=$(($(date +%s%3N) + ${2:-5000}))
-    while [ "$(date +%s%3N)" -lt "$until" ]; do
+    # Looked for once at least, however long a busy machine took to get here.
+    while :; do
         for w in $(xdotool search --onlyvisible --class skyvane 2>/dev/null); do
             case "$(xdotool getwindowname "$w" 2>/dev/null)" in *"$1"*) echo "$w" && return 0 ;; esac
         done
+        [ "$(date +%s%3N)" -lt "$until" ] || return 1
         sleep 0.05
     done
-    return 1
 }
 
 # Waits for a message box of the game's to show: a dialog window of its class. Fails after the

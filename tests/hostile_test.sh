@@ -53,6 +53,8 @@ started=0
 launch() {  # launch DIR [VAR=VALUE...] -- starts the game in DIR with the environment given
     local dir="$1"
     shift
+    # A game a failed case left running would lend the next its windows.
+    if [ -n "$game" ] && kill -0 "$game" 2>/dev/null; then kill -9 "$game"; wait "$game" 2>/dev/null; fi
     started=$(now)
     (cd "$dir" && exec env "$@" "$exe") >"$work/out" 2>&1 &
     game=$!
@@ -161,12 +163,15 @@ if title_then_join "Gone"; then
     kill -9 "$pulse_pid"
     wait "$pulse_pid" 2>/dev/null
     sleep 1
-    if kill -0 "$game" 2>/dev/null && [ -n "$(find_window "パイロット" 100)" ]; then
+    if ! kill -0 "$game" 2>/dev/null; then
+        wait "$game"
+        fail "$case: the game went with the server (status $?): $(tail -c 300 "$work/out")"
+    elif [ -z "$(find_window "パイロット" 10000)" ]; then
+        fail "$case: the game runs on without its mission window"
+    else
         wmctrl -i -c "$mission"
         wait_end 10000 && ok "$case: flies on silently, closed in ${took} ms" ||
             fail "$case: still running ten seconds after closing"
-    else
-        fail "$case: the game went with the server"
     fi
 fi
 start_pulse
