@@ -5,7 +5,8 @@
 // what it transfers, gzip-compressed; the time from navigation to the title screen (median of
 // 10); the main thread's CPU in flight with Shift held, against a bare page that changes one
 // label 64 times a second and against the floor of the game's job, in turns in the same run; and
-// the pacing of the timer grid at the title over 30 s. A benchmark, not a test. Needs tests/web's packages (npm ci there).
+// the pacing of the timer grid at the title over 30 s. A benchmark, not a test. Needs
+// tests/web's packages (npm ci there).
 // Usage: node bench/web_bench.js [SITE]
 
 'use strict';

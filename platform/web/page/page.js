@@ -342,12 +342,10 @@ const skyvanePage = (() => {
         if (!item) return;
         const el = item.el;
         switch (property) {
-            // A move is a translation from where the layout placed it: the compositor moves the
-            // element's own layer, and nothing is laid out or painted again.
+            // A move is a translation from where the layout placed it: nothing is laid out
+            // again. Only moves come here: the game's sets to where a sprite stands stay behind.
             case 'left':
             case 'top': {
-                // The game moves its sprites on every tick, most often to where they stand.
-                if (item[property] === Number(value)) break;
                 item[property] = Number(value);
                 const dx = (item.left ?? item.def.x) - item.def.x;
                 const dy = (item.top ?? item.def.y) - item.def.y;
