@@ -52,13 +52,9 @@ async function centre(page, selector) {
 async function look(page) {
     return page.evaluate(() => {
         const win = document.querySelector('[data-form=Form1]');
-        const zoom = skyvanePage.zoom;
         const of = (name) => win.querySelector(`[data-name=${name}]`);
-        const inside = (name, frame) => {
-            const a = of(name).getBoundingClientRect(), b = of(frame).getBoundingClientRect();
-            return [Math.round((a.left - b.left) / zoom) * 15, Math.round((a.top - b.top) / zoom) * 15];
-        };
-        const [x, z] = inside('Image3', 'Frame1');
+        const map = skyvanePage.placeOf('Form1', 'Image3');
+        const [x, z] = [map.x * 15, map.y * 15];
         const shows = (name) => !of(name).hidden;
         return {
             t: performance.now(), x, z,

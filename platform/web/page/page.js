@@ -151,7 +151,8 @@ const skyvanePage = (() => {
         if (inner) ring.addPath(inner);
         ctx.fillStyle = def.borderColour;
         ctx.fill(ring, 'evenodd');
-        item.el.src = canvas.toDataURL();
+        if (item.view) redraw(item.view);
+        else item.el.src = canvas.toDataURL();
     };
 
     // ---- Windows ----
@@ -283,6 +284,10 @@ const skyvanePage = (() => {
             win.elements.set(s.name, item);
             if (item.canvas) drawShape(item);
         }
+        for (const s of layout.elements.filter((s) => s.kind === 'frame')) {
+            const held = [...win.elements.values()].filter((item) => item.def.container === s.name);
+            if (held.length && held.every((item) => item.canvas || item.img)) makeView(containers.get(s.name), s, held);
+        }
         // A reader reads each container's elements row by row, whatever order they stack in.
         const items = [...win.elements.values()].sort((a, b) => a.def.readAt - b.def.readAt);
         for (const item of items) {
@@ -299,6 +304,60 @@ const skyvanePage = (() => {
             root.style.zIndex = stacking++;
         });
         page.windows.set(form, win);
+    };
+
+    // ---- Views: a frame of pictures and shapes only, drawn into one canvas ----
+    // A sprite moved in the page changes how the browser must stack what it paints, and it made
+    // its list of layers again at nearly every frame of a flight; drawn into its view's canvas,
+    // a move is new pixels in one layer. The elements stay where the layout put them, unseen,
+    // for what a reader reads of them.
+    const makeView = (frame, def, held) => {
+        const canvas = make('canvas', 'sv-view', frame);
+        canvas.width = def.w;
+        canvas.height = def.h;
+        canvas.setAttribute('aria-hidden', 'true');
+        frame.classList.add('sv-drawn');
+        // Drawn back to front: within a container the first element is in front.
+        const view = { ctx: canvas.getContext('2d'), items: held.sort((a, b) => b.def.index - a.def.index), due: false };
+        for (const item of held) {
+            item.view = view;
+            item.img?.addEventListener('load', () => redraw(view));
+        }
+        drawView(view);
+    };
+    const drawView = (view) => {
+        view.due = false;
+        const { ctx } = view;
+        ctx.imageSmoothingEnabled = false;
+        ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
+        for (const item of view.items) {
+            if (item.el.hidden) continue;
+            const { def } = item, x = item.left ?? def.x, y = item.top ?? def.y;
+            if (item.canvas) {
+                ctx.drawImage(item.canvas, x, y);
+                continue;
+            }
+            const img = item.img;
+            if (img.hidden || !img.complete || !img.naturalWidth) continue;
+            if (def.stretch) {
+                ctx.drawImage(img, x, y, def.w, def.h);
+            } else {
+                // At its own size from the box's corner, cut by the box.
+                const w = Math.min(img.naturalWidth, def.w), h = Math.min(img.naturalHeight, def.h);
+                ctx.drawImage(img, 0, 0, w, h, x, y, w, h);
+            }
+        }
+    };
+    // Drawn once when the game's turn is over, however many of its elements it changed.
+    const redraw = (view) => {
+        if (view.due) return;
+        view.due = true;
+        queueMicrotask(() => drawView(view));
+    };
+    // Where the page shows an element, in the window's pixels from its container's corner.
+    page.placeOf = (form, name) => {
+        const item = page.windows.get(form)?.elements.get(name);
+        return item && { x: item.left ?? item.def.x, y: item.top ?? item.def.y };
     };
 
     page.closeWindow = (form) => {
@@ -347,6 +406,10 @@ const skyvanePage = (() => {
             case 'left':
             case 'top': {
                 item[property] = Number(value);
+                if (item.view) {
+                    redraw(item.view);
+                    break;
+                }
                 const dx = (item.left ?? item.def.x) - item.def.x;
                 const dy = (item.top ?? item.def.y) - item.def.y;
                 el.style.transform = dx || dy ? `translate(${dx}px, ${dy}px)` : '';
@@ -357,6 +420,7 @@ const skyvanePage = (() => {
                 // The focus given to a button while it was hidden shows when it does.
                 if (!el.hidden && win.focus === name) applyFocus(win);
                 if (item.def.kind === 'button' || item.def.kind === 'textbox') placeHits();
+                if (item.view) redraw(item.view);
                 break;
             case 'picture':
                 if (value) {
@@ -366,6 +430,7 @@ const skyvanePage = (() => {
                     item.img.removeAttribute('src');
                     item.img.hidden = true;
                 }
+                if (item.view) redraw(item.view);
                 break;
             case 'caption': setCaption(item, value); break;
             case 'text': if (fromBox(el.value) !== value) el.value = toBox(value); break;
@@ -406,22 +471,24 @@ const skyvanePage = (() => {
         const { canvas } = item.text;
         const scale = page.zoom * (devicePixelRatio || 1);
         const width = Math.ceil(item.def.w * scale), height = Math.ceil(item.def.h * scale);
-        if (canvas.width !== width || canvas.height !== height) {
+        const ctx = item.text.ctx;
+        // The context keeps how it draws from one text to the next (set again, the font and the
+        // kerning cost more than the text), until a new size resets it or the colour changes.
+        if (canvas.width !== width || canvas.height !== height || item.text.fore !== item.fore) {
             canvas.width = width;
             canvas.height = height;
+            ctx.setTransform(scale, 0, 0, scale, 0, 0);
+            ctx.font = item.fontCss;
+            ctx.fontKerning = 'none';
+            ctx.fillStyle = item.fore;
+            ctx.textBaseline = 'alphabetic';
+            ctx.textAlign = item.def.align === 'right' ? 'right' : item.def.align === 'center' ? 'center' : 'left';
+            item.text.fore = item.fore;
         }
-        const ctx = item.text.ctx;
-        ctx.setTransform(scale, 0, 0, scale, 0, 0);
         ctx.clearRect(0, 0, item.def.w, item.def.h);
-        ctx.font = item.fontCss;
-        ctx.fontKerning = 'none';
-        ctx.fillStyle = item.fore;
-        ctx.textBaseline = 'alphabetic';
-        const text = item.caption;
         const { left, width: inner } = item.inner;
         const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
-        ctx.textAlign = item.def.align === 'right' ? 'right' : item.def.align === 'center' ? 'center' : 'left';
-        ctx.fillText(text, x, item.baseline);
+        ctx.fillText(item.caption, x, item.baseline);
     };
     // Whether a line fits its label. A readout's number is new at almost every tick, and
     // measuring text is the dearest thing the page does in flight: a line of digits, which no
