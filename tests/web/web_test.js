@@ -251,6 +251,21 @@ test('Web Audio: the rotor loops, the explosion plays once, a stop is a stop, a 
     }
 });
 
+test('keys faster than the game go in order: a name, Tab and Return join the mission', async () => {
+    // Sent together, at the slowest pace: Return comes before the game has moved the focus on
+    // from the name box, and is the game's, not the box's.
+    const page = await h.open('trace', null, undefined, h.base, [], 0.125);
+    await page.waitForSelector(shown('Form2'));
+    await page.focus(`${shown('Form2')} [data-name=Text1]`);
+    await page.keyboard.type('Swift');
+    await Promise.all(['Tab', 'Enter'].flatMap((k) => [page.keyboard.down(k), page.keyboard.up(k)]));
+    await page.waitForSelector(shown('Form1'));
+    const recording = await page.evaluate(() => skyvanePage.recording.join('\n'));
+    assert.match(recording, /=Swift\n(.*\n)*.* focus Form2 Command1\n(.* skip .*\n)?.* down Form2 13\n/);
+    assert.deepEqual(page.errors, []);
+    await page.closeAll();
+});
+
 test('a storm of real keys, through the name box, the buttons and the boxes, leaves every key paired', async () => {
     const seed = h.seed();
     const rnd = h.random(seed);

@@ -74,7 +74,14 @@ const skyvanePage = (() => {
         page.replayBytes = null;
         return bytes;
     };
-    page.nextEvent = () => (page.events.length ? page.events.shift() : null);
+    // A Tab the game has not taken yet: until it has moved the focus, the keys that follow are
+    // the game's, in order, whichever element the page's own focus still is on.
+    let tabsWaiting = 0;
+    page.nextEvent = () => {
+        const event = page.events.length ? page.events.shift() : null;
+        if (event?.startsWith('tab ')) tabsWaiting--;
+        return event;
+    };
     const queue = (event) => {
         if (page.state === 'playing') page.events.push(event);
     };
@@ -796,13 +803,16 @@ const skyvanePage = (() => {
         if (!form) return;
         // Keys typed into the name box are the box's own; but a key that went down before the box
         // took the focus still goes up in the game (the game lets go only of keys it holds).
-        if (e.target?.classList?.contains('sv-textbox') && e.code !== 'Tab') {
+        if (e.target?.classList?.contains('sv-textbox') && e.code !== 'Tab' && !tabsWaiting) {
             if (!down) queue(`kup ${form} ${e.code || 'Unidentified'}`);
             return;
         }
         e.preventDefault();
         if (e.code === 'Tab') {
-            if (down) queue(`tab ${form} ${e.shiftKey ? -1 : 1}`);
+            if (down) {
+                queue(`tab ${form} ${e.shiftKey ? -1 : 1}`);
+                tabsWaiting++;
+            }
             return;
         }
         // The browser's own repeats never reach the game, which makes its own.
