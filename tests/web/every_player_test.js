@@ -389,8 +389,15 @@ test('after one visit the game loads and plays with no network, and a new build 
                 caches: await caches.keys() });
         })}`);
     }
-    // The page may still be loading itself again under the new build.
-    await h.settled(page, async () => skyvanePage.state === 'playing' && (await caches.keys()).length === 1);
+    // The page may still be loading itself again under the new build (a minute: beside two busy
+    // loops this once took longer than 30 s, and said nothing of why).
+    await h.settled(page, async () => skyvanePage.state === 'playing' && (await caches.keys()).length === 1,
+        60000, async () => {
+            const r = await navigator.serviceWorker.getRegistration();
+            return { state: skyvanePage.state, error: skyvanePage.error, status: document.getElementById('status').textContent,
+                caches: await caches.keys(), active: r?.active?.state, waiting: r?.waiting?.state,
+                installing: r?.installing?.state, controlled: !!navigator.serviceWorker.controller };
+        });
     const after = await page.evaluate(() => caches.keys());
     assert.equal(after.length, 1, JSON.stringify(after));
     assert.notDeepEqual(after, before);

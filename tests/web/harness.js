@@ -91,15 +91,19 @@ h.open = async (query = '', replayText = null, viewport = { width: 1024, height:
     return page;
 };
 
-// Waits for `fn` to hold in the page, through any loads the page makes of itself on the way.
-h.settled = async (page, fn, limit = 30000) => {
+// Waits for `fn` to hold in the page, through any loads the page makes of itself on the way;
+// if it never does, says what `seen` (a function of the page's) saw last.
+h.settled = async (page, fn, limit = 30000, seen = null) => {
     for (const until = Date.now() + limit; ;) {
         try {
             if (await page.evaluate(fn)) return;
         } catch (e) {
             if (!/context was destroyed|navigat|Target closed|detached/i.test(e.message)) throw e;
         }
-        if (Date.now() > until) throw new Error(`never held: ${fn}`);
+        if (Date.now() > until) {
+            const saw = seen && await page.evaluate(seen).then(JSON.stringify, (e) => e.message);
+            throw new Error(`never held: ${fn}${saw ? `; the page had ${saw}` : ''}`);
+        }
         await sleep(100);
     }
 };
