@@ -30,7 +30,13 @@ record() {  # NAME
     (cd "$dir" && exec "$exe" --record run.replay --trace live.trace) >"$dir/out" 2>&1 &
     game=$!
     local title
-    title=$(skyvane_window "SV（災害救助シュミレーション）" 10000) || { say "FAIL: no title screen"; return 1; }
+    # Six games start side by side: a minute, and if none shows, whether the game still runs and
+    # what it last said (an idle CI run once found no title within ten seconds).
+    title=$(skyvane_window "SV（災害救助シュミレーション）" 60000) || {
+        say "FAIL: no title screen ($(kill -0 "$game" 2>/dev/null && echo running || echo gone):" \
+            "$(tail -n 3 "$dir/out" | tr '\n' ' '))"
+        return 1
+    }
     xdotool windowactivate --sync "$title" 2>/dev/null
     sleep 0.3
     xdotool key --clearmodifiers Tab Tab
