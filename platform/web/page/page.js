@@ -289,12 +289,13 @@ const skyvanePage = (() => {
             el.id = `sv-${form}-${s.name}`;
             item.el = el;
             win.elements.set(s.name, item);
-            if (item.canvas) drawShape(item);
         }
         for (const s of layout.elements.filter((s) => s.kind === 'frame')) {
             const held = [...win.elements.values()].filter((item) => item.def.container === s.name);
             if (held.length && held.every((item) => item.canvas || item.img)) makeView(containers.get(s.name), s, held);
         }
+        // Once the views are known: a shape in a view is drawn into it, not made a picture.
+        for (const item of win.elements.values()) if (item.canvas) drawShape(item);
         // A reader reads each container's elements row by row, whatever order they stack in.
         const items = [...win.elements.values()].sort((a, b) => a.def.readAt - b.def.readAt);
         for (const item of items) {
