@@ -134,6 +134,52 @@ test('the screens at the points the Qt desktop is probed at, and sharp at twice 
     await page.closeAll();
 });
 
+// A readout drawn from pictures of its digits must be the line the browser draws whole, to the
+// pixel: numbers drawn from the seed, at the zooms and pixel ratios players have, shrunk to the
+// shortest that still differs.
+test('a readout drawn from its digits\' pictures is the line drawn whole, pixel for pixel', async () => {
+    const seed = h.seed();
+    const rnd = h.random(seed);
+    const numbers = Array.from({ length: 60 }, () => {
+        const n = String(Math.floor(rnd() * 10 ** (1 + Math.floor(rnd() * 5))));
+        return rnd() < 0.2 ? `-${n}` : n;
+    });
+    const page = await open('', null, { width: 617, height: 451 });
+    await join(page, 'Ace');
+    await page.evaluate(() => { skyvanePage.hiddenForTest = true; });
+    const labels = ['Label5', 'Label8', 'Label16'];
+    for (const [width, height, deviceScaleFactor] of [[617, 451, 1], [1000, 700, 1], [390, 844, 3], [1234, 902, 1.5]]) {
+        await page.setViewport({ width, height, deviceScaleFactor });
+        const { differ, drawn } = await page.evaluate((labels, numbers) => {
+            const pixels = (name, value, whole) => {
+                skyvanePage.wholeLines = whole;
+                skyvanePage.set('Form1', name, 'caption', value);
+                skyvanePage.wholeLines = false;
+                const canvas = document.querySelector(`#sv-Form1-${name} canvas`);
+                return canvas && canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data.join();
+            };
+            const differs = (name, value) => pixels(name, value, false) !== pixels(name, value, true);
+            const before = skyvanePage.glyphLines;
+            for (const name of labels) {
+                for (let value of numbers) {
+                    if (!differs(name, value)) continue;
+                    for (let i = 0; i < value.length;) {
+                        const shorter = value.slice(0, i) + value.slice(i + 1);
+                        if (shorter && differs(name, shorter)) value = shorter;
+                        else i++;
+                    }
+                    return { differ: `${name} ${JSON.stringify(value)} at ${skyvanePage.zoom * devicePixelRatio}` };
+                }
+            }
+            return { drawn: skyvanePage.glyphLines - before };
+        }, labels, numbers);
+        assert.equal(differ, undefined, `SKYVANE_SEED=${seed}`);
+        // The pictures were used, not the whole line every time.
+        assert.ok(drawn >= labels.length * numbers.length * 0.9, `${drawn} lines from pictures at ${width}x${height}x${deviceScaleFactor}`);
+    }
+    await page.closeAll();
+});
+
 test('names are shown as typed, in the caption and the farewell', async () => {
     const names = ['<b>bold</b>', 'a & b && c', 'x[*]y', 'שלום abc', 'ヘリ🚁', '   '];
     for (const name of names) {

@@ -481,8 +481,9 @@ const skyvanePage = (() => {
         const width = Math.ceil(item.def.w * scale), height = Math.ceil(item.def.h * scale);
         const ctx = item.text.ctx;
         // The context keeps how it draws from one text to the next (set again, the font and the
-        // kerning cost more than the text), until a new size resets it or the colour changes.
-        if (canvas.width !== width || canvas.height !== height || item.text.fore !== item.fore) {
+        // kerning cost more than the text), until a new scale resets it or the colour changes (a
+        // new scale may leave the canvas its size, and the text must be drawn at the new scale).
+        if (item.text.scale !== scale || item.text.fore !== item.fore) {
             canvas.width = width;
             canvas.height = height;
             ctx.setTransform(scale, 0, 0, scale, 0, 0);
@@ -492,11 +493,100 @@ const skyvanePage = (() => {
             ctx.textBaseline = 'alphabetic';
             ctx.textAlign = item.def.align === 'right' ? 'right' : item.def.align === 'center' ? 'center' : 'left';
             item.text.fore = item.fore;
+            item.text.scale = scale;
         }
         ctx.clearRect(0, 0, item.def.w, item.def.h);
         const { left, width: inner } = item.inner;
         const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
-        ctx.fillText(item.caption, x, item.baseline);
+        const glyphs = !page.wholeLines && /^[-0-9 ]{1,32}$/.test(item.caption) && glyphsFor(item, scale);
+        if (glyphs) {
+            drawGlyphs(ctx, glyphs, item.caption, x, item.baseline, scale, item.def.align);
+            page.glyphLines++;
+        } else {
+            ctx.fillText(item.caption, x, item.baseline);
+        }
+    };
+    // ---- A readout's digits, drawn from pictures of them ----
+    // The browser shapes every line of text it has not drawn lately afresh, and a readout's
+    // number is new at nearly every period: most of the page's drawing in flight was shaping
+    // digits. Each digit is drawn once into a picture of its own at the canvas's resolution and
+    // copied to where the line would put it, whole pixels apart as the browser puts them. The
+    // copies are checked against the line drawn whole, once for each font, colour and scale; a
+    // browser that places glyphs otherwise (between pixels, or kerned) gets its lines drawn whole.
+    const glyphSets = new Map();
+    // For the tests: every line drawn whole, and how many were drawn from the pictures.
+    page.wholeLines = false;
+    page.glyphLines = 0;
+    const probeLine = '-0123456789 9876543210';
+    const glyphsFor = (item, scale) => {
+        const key = `${item.fontCss}|${item.fore}|${scale}`;
+        let set = glyphSets.get(key);
+        if (set === undefined) {
+            // A browser without what the pictures need draws its lines whole.
+            try {
+                set = makeGlyphs(item.fontCss, item.fore, scale);
+            } catch {
+                set = null;
+            }
+            // A window resized by hand passes through many scales.
+            if (glyphSets.size >= 16) glyphSets.clear();
+            glyphSets.set(key, set);
+        }
+        return set;
+    };
+    const textContext = (width, height, font, fore) => {
+        const canvas = typeof OffscreenCanvas === 'function' ? new OffscreenCanvas(width, height) :
+            Object.assign(document.createElement('canvas'), { width, height });
+        const ctx = canvas.getContext('2d', { willReadFrequently: true });
+        ctx.font = font;
+        ctx.fontKerning = 'none';
+        ctx.fillStyle = fore;
+        ctx.textBaseline = 'alphabetic';
+        return ctx;
+    };
+    const makeGlyphs = (font, fore, scale) => {
+        const measure = textContext(1, 1, font, fore);
+        const box = measure.measureText('0');
+        const set = { chars: new Map(), origin: Math.ceil(box.fontBoundingBoxAscent * scale) + 2 };
+        const size = set.origin + Math.ceil(box.fontBoundingBoxDescent * scale) + 2;
+        // A glyph stands a whole pixel, or a quarter, a half or three quarters past one.
+        for (const c of new Set(probeLine)) {
+            const width = measure.measureText(c).width;
+            const pad = Math.ceil(scale) + 2;
+            const phases = [0, 0.25, 0.5, 0.75].map((phase) => {
+                const ctx = textContext(Math.ceil(width * scale) + 2 * pad + 1, size, font, fore);
+                ctx.setTransform(scale, 0, 0, scale, pad + phase, set.origin);
+                ctx.fillText(c, 0, 0);
+                // A picture that never changes: copied without the browser taking a snapshot each time.
+                return ctx.canvas.transferToImageBitmap?.() ?? ctx.canvas;
+            });
+            set.chars.set(c, { phases, width, pad });
+        }
+        // The check: the probe line drawn whole and from the pictures, at a few places between pixels.
+        const w = Math.ceil(measure.measureText(probeLine).width * scale) + 8;
+        for (const shift of [0, 0.25, 0.5, 0.75]) {
+            const whole = textContext(w, size, font, fore), copied = textContext(w, size, font, fore);
+            whole.setTransform(scale, 0, 0, scale, 0, 0);
+            whole.fillText(probeLine, 2 + shift, set.origin / scale);
+            drawGlyphs(copied, set, probeLine, 2 + shift, set.origin / scale, scale, 'left');
+            const a = whole.getImageData(0, 0, w, size).data, b = copied.getImageData(0, 0, w, size).data;
+            for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return null;
+        }
+        return set;
+    };
+    const drawGlyphs = (ctx, set, line, x, baseline, scale, align) => {
+        let width = 0;
+        for (const c of line) width += set.chars.get(c).width;
+        let at = align === 'right' ? x - width : align === 'center' ? x - width / 2 : x;
+        const y = Math.round(baseline * scale) - set.origin;
+        ctx.setTransform(1, 0, 0, 1, 0, 0);
+        for (const c of line) {
+            const g = set.chars.get(c);
+            const quarters = Math.floor(at * scale * 4 + 0.5);
+            ctx.drawImage(g.phases[quarters & 3], (quarters >> 2) - g.pad, y);
+            at += g.width;
+        }
+        ctx.setTransform(scale, 0, 0, scale, 0, 0);
     };
     // Whether a line fits its label. A readout's number is new at almost every tick, and
     // measuring text is the dearest thing the page does in flight: a line of digits, which no
