@@ -265,13 +265,17 @@ dry_tank() {
     xdotool keyup shift
     sleep 0.3
     finish
-    local stop off
-    stop=$(awk '/Form1.Label16 -1$/ { print $1; exit }' "$dir/live.trace")
-    off=$(awk -v p="${stop:-0}" '$1 >= p && /Form1.Label1 0$/ { print $1; exit }' "$dir/live.trace")
-    if [ -n "$stop" ] && [ -n "$off" ] && [ $((off - stop)) -le 3 ]; then
-        say "ok: the tank ran dry at period $stop and the lift went at $off"
+    # Counted in the game's own turns, not periods: a starved machine passes periods over, and
+    # the repeat after the tank ran dry came five periods on once, with the lift gone at it.
+    local stop repeat off
+    read -r stop repeat off < <(awk '!dry && /Form1.Label16 -1$/ { dry = 1; stop = $1; next }
+        dry && !repeat && / Form1 Form_KeyDown 16$/ { repeat = $1 }
+        dry && /Form1.Label1 0$/ { off = $1; exit }
+        END { print (stop == "" ? "?" : stop), (repeat == "" ? "?" : repeat), (off == "" ? "?" : off) }' "$dir/live.trace")
+    if [ "$stop" != "?" ] && [ "$off" != "?" ] && [ "$off" = "$repeat" ]; then
+        say "ok: the tank ran dry at period $stop and the next repeat of Shift, at $off, took the lift away"
     else
-        say "FAIL: the tank ran dry at period ${stop:-?}, the lift went at ${off:-?}"
+        say "FAIL: the tank ran dry at period $stop, the next repeat of Shift came at $repeat, the lift went at $off"
     fi
     replays_the_same
 }
