@@ -498,7 +498,7 @@ const skyvanePage = (() => {
         ctx.clearRect(0, 0, item.def.w, item.def.h);
         const { left, width: inner } = item.inner;
         const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
-        const glyphs = !page.wholeLines && /^[-0-9 ]{1,32}$/.test(item.caption) && glyphsFor(item, scale);
+        const glyphs = !page.wholeLines && numberLine.test(item.caption) && glyphsFor(item, scale);
         if (glyphs) {
             drawGlyphs(ctx, glyphs, item.caption, x, item.baseline, scale, item.def.align);
             page.glyphLines++;
@@ -510,10 +510,12 @@ const skyvanePage = (() => {
     // The browser shapes every line of text it has not drawn lately afresh, and a readout's
     // number is new at nearly every period: most of the page's drawing in flight was shaping
     // digits. Each digit is drawn once into a picture of its own at the canvas's resolution and
-    // copied to where the line would put it, whole pixels apart as the browser puts them. The
+    // copied to where the line would put it, at the quarter of a pixel the browser puts it. The
     // copies are checked against the line drawn whole, once for each font, colour and scale; a
     // browser that places glyphs otherwise (between pixels, or kerned) gets its lines drawn whole.
     const glyphSets = new Map();
+    // A readout's number: digits, a minus, spaces; no font kerns or joins them here.
+    const numberLine = /^[-0-9 ]{1,32}$/;
     // For the tests: every line drawn whole, and how many were drawn from the pictures.
     page.wholeLines = false;
     page.glyphLines = 0;
@@ -595,7 +597,7 @@ const skyvanePage = (() => {
     const fitsLine = (item, value) => {
         const ctx = item.text.ctx;
         ctx.font = item.fontCss;
-        if (/^[-0-9 ]{1,32}$/.test(value)) {
+        if (numberLine.test(value)) {
             if (!item.digits) item.digits = new Map();
             let sum = 0;
             for (const c of value) {
