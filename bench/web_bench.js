@@ -4,9 +4,9 @@
 // Figures of the page (./play.sh --web builds it), in Debian's headless Chromium on localhost:
 // what it transfers, gzip-compressed; the time from navigation to the title screen (median of
 // 10); the main thread's CPU in flight with Shift held, against a bare page that changes one
-// label 64 times a second and against the floor of the game's job, in turns in the same run; and
-// the pacing of the timer grid at the title over 30 s. A benchmark, not a test. Needs
-// tests/web's packages (npm ci there).
+// label 64 times a second and against the floor of the game's job (its rotor sounding too), in
+// turns in the same run; and the pacing of the timer grid at the title over 30 s. A benchmark,
+// not a test. Needs tests/web's packages (npm ci there).
 // Usage: node bench/web_bench.js [SITE]
 
 'use strict';
@@ -49,8 +49,9 @@ tick();</script></body>`;
 
 // The floor of the game's job, drawn the cheapest way a page can: the panel's readouts and the
 // two views' sprites (the helicopter in the side view and on the map) changed 64 times a second,
-// into two canvases, with no layout at all.
-const floorPage = `<!DOCTYPE html><body style="margin:0;background:#c0c0c0">
+// into two canvases, with no layout at all; and the rotor's wave looped through Web Audio from
+// the first click, as the game plays it (the native floor loops it too).
+const floorPage = (wave) => `<!DOCTYPE html><body style="margin:0;background:#c0c0c0">
 <canvas id="view" width="300" height="300"></canvas><canvas id="panel" width="617" height="136"></canvas>
 <script>
 const view = document.getElementById('view').getContext('2d');
@@ -68,7 +69,18 @@ function tick() {
   for (let i = 0; i < 8; i++) panel.fillText(String(n * (i + 1) % 10000), 10 + i * 75, 60);
   setTimeout(tick, Math.max(0, start + (n + 1) * 15.625 - performance.now()));
 }
-tick();</script></body>`;
+tick();
+addEventListener('pointerdown', async () => {
+  if (window.rotor) return;
+  const context = window.rotor = new AudioContext();
+  const bytes = Uint8Array.from(atob('${wave.toString('base64')}'), (c) => c.charCodeAt(0));
+  const source = context.createBufferSource();
+  source.buffer = await context.decodeAudioData(bytes.buffer);
+  source.loop = true;
+  source.connect(context.destination);
+  source.start();
+  await context.resume();
+});</script></body>`;
 
 (async () => {
     const server = spawn(process.execPath, [path.join(root, 'platform/web/serve.js'), site, '0']);
@@ -117,16 +129,28 @@ tick();</script></body>`;
         await game.waitForSelector('[data-form=Form1]:not([hidden])');
         await game.keyboard.press('Enter');
         await game.keyboard.down('Shift');
+        await sounding(game, () => skyvanePage.sound.source?.loop && skyvanePage.sound.context.state);
         return game;
     };
-    const content = (html) => async () => {
+    // Both play the rotor, or the figures compare a silent page with a sounding one.
+    const sounding = async (page, state) => {
+        await page.waitForFunction(state, { timeout: 10000 }).catch(() => {});
+        const now = await page.evaluate(state);
+        if (now !== 'running') throw new Error(`the rotor is not heard: ${now}`);
+    };
+    const content = (html, withSound) => async () => {
         const page = await browser.newPage();
         await page.setContent(html);
+        if (withSound) {
+            await page.mouse.click(5, 5);
+            await sounding(page, () => window.rotor?.currentTime > 0 && window.rotor.state);
+        }
         return page;
     };
+    const floor = content(floorPage(fs.readFileSync(path.join(site, 'sounds/HERI3.wav'))), true);
     const rounds = { game: [], bare: [], floor: [] };
     for (let round = 0; round < 5; round++) {
-        for (const [name, open] of [['game', flight], ['bare', content(barePage)], ['floor', content(floorPage)]]) {
+        for (const [name, open] of [['game', flight], ['bare', content(barePage)], ['floor', floor]]) {
             const page = await open();
             await sleep(1000);
             rounds[name].push(await cpu(page, 10));
@@ -159,6 +183,6 @@ tick();</script></body>`;
     console.log(`| navigation to the title screen shown, median of 10 | ${median(starts).toFixed(0)} ms |`);
     console.log(`| CPU per 20 s in flight, Shift held (median of five 10 s turns): main thread; whole renderer | ${ms(main.game)}; ${ms(all.game)} |`);
     console.log(`| the same for a bare page changing one label at 64 Hz | ${ms(main.bare)} (ratio ${main.bareRatio}); ${ms(all.bare)} (ratio ${all.bareRatio}) |`);
-    console.log(`| the same for the floor: readouts and two sprites drawn in canvases at 64 Hz | ${ms(main.floor)} (ratio ${main.floorRatio}); ${ms(all.floor)} (ratio ${all.floorRatio}) |`);
+    console.log(`| the same for the floor: readouts and two sprites drawn in canvases at 64 Hz, the rotor looped | ${ms(main.floor)} (ratio ${main.floorRatio}); ${ms(all.floor)} (ratio ${all.floorRatio}) |`);
     console.log(`| pacing at the title over 30 s: periods delivered per period due | ${(delivered / due).toFixed(4)} |`);
 })();
