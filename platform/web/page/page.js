@@ -158,7 +158,7 @@ const skyvanePage = (() => {
         if (inner) ring.addPath(inner);
         ctx.fillStyle = def.borderColour;
         ctx.fill(ring, 'evenodd');
-        if (item.view) redraw(item.view);
+        if (item.view) redraw(item);
         else item.el.src = canvas.toDataURL();
     };
 
@@ -193,7 +193,7 @@ const skyvanePage = (() => {
         client.style.height = layout.height + 'px';
         client.style.background = layout.background;
         const win = { root, title, client, elements: new Map(), placed: false, caption: layout.caption,
-            width: layout.width, height: layout.height, focus: null };
+            width: layout.width, height: layout.height, focus: null, moved: new Set(), stale: new Set() };
         const containers = new Map([['', client]]);
         const n = layout.elements.length;
         const place = (el, s) => {
@@ -292,7 +292,7 @@ const skyvanePage = (() => {
         }
         for (const s of layout.elements.filter((s) => s.kind === 'frame')) {
             const held = [...win.elements.values()].filter((item) => item.def.container === s.name);
-            if (held.length && held.every((item) => item.canvas || item.img)) makeView(containers.get(s.name), s, held);
+            if (held.length && held.every((item) => item.canvas || item.img)) makeView(win, containers.get(s.name), s, held);
         }
         // Once the views are known: a shape in a view is drawn into it, not made a picture.
         for (const item of win.elements.values()) if (item.canvas) drawShape(item);
@@ -319,48 +319,94 @@ const skyvanePage = (() => {
     // its list of layers again at nearly every frame of a flight; drawn into its view's canvas,
     // a move is new pixels in one layer. The elements stay where the layout put them, unseen,
     // for what a reader reads of them.
-    const makeView = (frame, def, held) => {
+    const makeView = (win, frame, def, held) => {
         const canvas = make('canvas', 'sv-view', frame);
         canvas.width = def.w;
         canvas.height = def.h;
         canvas.setAttribute('aria-hidden', 'true');
         frame.classList.add('sv-drawn');
         // Drawn back to front: within a container the first element is in front.
-        const view = { ctx: canvas.getContext('2d'), items: held.sort((a, b) => b.def.index - a.def.index), due: false };
+        const view = { ctx: canvas.getContext('2d'), items: held.sort((a, b) => b.def.index - a.def.index),
+            due: false, win, touched: new Set(), drawn: new Map() };
         for (const item of held) {
             item.view = view;
-            item.img?.addEventListener('load', () => redraw(view));
+            item.img?.addEventListener('load', () => redraw(item));
         }
-        drawView(view);
+        drawView(view, true);
     };
-    const drawView = (view) => {
+    // Where an element of a view stands and how large it is drawn, or null if it is not drawn.
+    const boundsOf = (item) => {
+        if (item.el.hidden) return null;
+        const { def } = item, x = item.left ?? def.x, y = item.top ?? def.y;
+        if (item.canvas) return [x, y, item.canvas.width, item.canvas.height];
+        const img = item.img;
+        if (img.hidden || !img.complete || !img.naturalWidth) return null;
+        if (def.stretch) return [x, y, def.w, def.h];
+        // At its own size from the box's corner, cut by the box.
+        return [x, y, Math.min(img.naturalWidth, def.w), Math.min(img.naturalHeight, def.h)];
+    };
+    const meets = (a, b) => a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
+    // A sprite moved a pixel is a few hundred pixels new of a view of fifty thousand: only where
+    // the changed elements stood and stand now is cleared and drawn again, back to front.
+    const drawView = (view, whole = false) => {
         view.due = false;
         const { ctx } = view;
+        const changed = whole ? view.items : [...view.touched];
+        view.touched.clear();
+        let areas = [];
+        if (whole) areas.push([0, 0, ctx.canvas.width, ctx.canvas.height]);
+        for (const item of changed) {
+            for (const r of [view.drawn.get(item), boundsOf(item)]) {
+                if (!r || whole) continue;
+                // Overlapping areas are drawn as one.
+                const x0 = Math.floor(r[0]), y0 = Math.floor(r[1]);
+                let area = [x0, y0, Math.ceil(r[0] + r[2]) - x0, Math.ceil(r[1] + r[3]) - y0];
+                for (const other of areas.filter((a) => meets(a, area))) {
+                    const x = Math.min(area[0], other[0]), y = Math.min(area[1], other[1]);
+                    area = [x, y, Math.max(area[0] + area[2], other[0] + other[2]) - x,
+                        Math.max(area[1] + area[3], other[1] + other[3]) - y];
+                }
+                areas = areas.filter((a) => !meets(a, area));
+                areas.push(area);
+            }
+            view.drawn.set(item, boundsOf(item));
+        }
         ctx.imageSmoothingEnabled = false;
-        ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
-        for (const item of view.items) {
-            if (item.el.hidden) continue;
-            const { def } = item, x = item.left ?? def.x, y = item.top ?? def.y;
-            if (item.canvas) {
-                ctx.drawImage(item.canvas, x, y);
-                continue;
+        // A sprite flown out of its view changes nothing there: the canvas is left as it is.
+        const bounds = [0, 0, ctx.canvas.width, ctx.canvas.height];
+        for (const area of areas.filter((a) => meets(a, bounds))) {
+            ctx.save();
+            ctx.beginPath();
+            ctx.rect(...area);
+            ctx.clip();
+            ctx.clearRect(...area);
+            for (const item of view.items) {
+                const r = view.drawn.get(item);
+                if (!r || !meets(r, area)) continue;
+                const [x, y, w, h] = r;
+                if (item.canvas) ctx.drawImage(item.canvas, x, y);
+                else if (item.def.stretch) ctx.drawImage(item.img, x, y, w, h);
+                else ctx.drawImage(item.img, 0, 0, w, h, x, y, w, h);
             }
-            const img = item.img;
-            if (img.hidden || !img.complete || !img.naturalWidth) continue;
-            if (def.stretch) {
-                ctx.drawImage(img, x, y, def.w, def.h);
-            } else {
-                // At its own size from the box's corner, cut by the box.
-                const w = Math.min(img.naturalWidth, def.w), h = Math.min(img.naturalHeight, def.h);
-                ctx.drawImage(img, 0, 0, w, h, x, y, w, h);
-            }
+            ctx.restore();
         }
     };
     // Drawn once when the game's turn is over, however many of its elements it changed.
-    const redraw = (view) => {
+    const redraw = (item) => {
+        const view = item.view;
+        view.touched.add(item);
+        if (view.win.root.hidden) {
+            view.win.stale.add(view);
+            return;
+        }
         if (view.due) return;
         view.due = true;
         queueMicrotask(() => drawView(view));
+    };
+    // For the tests: each view drawn whole, to compare with what its changes drew.
+    page.drawViewsWhole = () => {
+        for (const win of page.windows.values())
+            for (const view of new Set([...win.elements.values()].map((item) => item.view).filter(Boolean))) drawView(view, true);
     };
     // Where the page shows an element, in the window's pixels from its container's corner.
     page.placeOf = (form, name) => {
@@ -386,6 +432,10 @@ const skyvanePage = (() => {
             return;
         }
         win.root.style.zIndex = stacking++;
+        for (const item of win.moved) translate(item);
+        win.moved.clear();
+        for (const view of win.stale) drawView(view, true);
+        win.stale.clear();
         page.activeForm = form;
         document.title = display(win.caption) || 'Skyvane';
         fit();
@@ -403,6 +453,13 @@ const skyvanePage = (() => {
         if (page.activeForm === form) document.title = display(caption) || 'Skyvane';
     };
 
+    // A window the game keeps hidden goes on changing (the title's prologue scrolls on under the
+    // mission): what it moves and draws waits until it shows.
+    const translate = (item) => {
+        const dx = (item.left ?? item.def.x) - item.def.x;
+        const dy = (item.top ?? item.def.y) - item.def.y;
+        item.el.style.transform = dx || dy ? `translate(${dx}px, ${dy}px)` : '';
+    };
     page.set = (form, name, property, value) => {
         const win = page.windows.get(form);
         const item = win?.elements.get(name);
@@ -414,13 +471,9 @@ const skyvanePage = (() => {
             case 'left':
             case 'top': {
                 item[property] = Number(value);
-                if (item.view) {
-                    redraw(item.view);
-                    break;
-                }
-                const dx = (item.left ?? item.def.x) - item.def.x;
-                const dy = (item.top ?? item.def.y) - item.def.y;
-                el.style.transform = dx || dy ? `translate(${dx}px, ${dy}px)` : '';
+                if (item.view) redraw(item);
+                else if (win.root.hidden) win.moved.add(item);
+                else translate(item);
                 break;
             }
             case 'visible':
@@ -428,7 +481,7 @@ const skyvanePage = (() => {
                 // The focus given to a button while it was hidden shows when it does.
                 if (!el.hidden && win.focus === name) applyFocus(win);
                 if (item.def.kind === 'button' || item.def.kind === 'textbox') placeHits();
-                if (item.view) redraw(item.view);
+                if (item.view) redraw(item);
                 break;
             case 'picture':
                 if (value) {
@@ -438,7 +491,7 @@ const skyvanePage = (() => {
                     item.img.removeAttribute('src');
                     item.img.hidden = true;
                 }
-                if (item.view) redraw(item.view);
+                if (item.view) redraw(item);
                 break;
             case 'caption': setCaption(item, value); break;
             case 'text': if (fromBox(el.value) !== value) el.value = toBox(value); break;
@@ -498,7 +551,12 @@ const skyvanePage = (() => {
         ctx.clearRect(0, 0, item.def.w, item.def.h);
         const { left, width: inner } = item.inner;
         const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
-        const glyphs = !page.wholeLines && numberLine.test(item.caption) && glyphsFor(item, scale);
+        // The pictures for this label's font, colour and scale, looked up once for each of them.
+        if (item.text.glyphsAt !== `${scale}|${item.fore}`) {
+            item.text.glyphs = glyphsFor(item, scale);
+            item.text.glyphsAt = `${scale}|${item.fore}`;
+        }
+        const glyphs = !page.wholeLines && numberLine.test(item.caption) && item.text.glyphs;
         if (glyphs) {
             drawGlyphs(ctx, glyphs, item.caption, x, item.baseline, scale, item.def.align);
             page.glyphLines++;
@@ -596,18 +654,24 @@ const skyvanePage = (() => {
     // within a pixel of the edge is measured whole.
     const fitsLine = (item, value) => {
         const ctx = item.text.ctx;
-        ctx.font = item.fontCss;
+        // Setting the font is itself dear: only for a text to measure.
+        let fontSet = false;
+        const measure = (text) => {
+            if (!fontSet) ctx.font = item.fontCss;
+            fontSet = true;
+            return ctx.measureText(text).width;
+        };
         if (numberLine.test(value)) {
             if (!item.digits) item.digits = new Map();
             let sum = 0;
             for (const c of value) {
                 let w = item.digits.get(c);
-                if (w === undefined) item.digits.set(c, w = ctx.measureText(c).width);
+                if (w === undefined) item.digits.set(c, w = measure(c));
                 sum += w;
             }
             if (Math.abs(sum - item.inner.width) > 1) return sum <= item.inner.width;
         }
-        return ctx.measureText(value).width <= item.inner.width;
+        return measure(value) <= item.inner.width;
     };
     const setCaption = (item, value) => {
         item.caption = value;
