@@ -25,20 +25,28 @@ class PageRecording : public skyvane::InputSink {
     }
 };
 
-}  // namespace
+struct Game {
+    skyvane::web::WebSound sound;
+    skyvane::web::WebDesktop desktop;
+    std::unique_ptr<skyvane::TraceLog> trace;
+    PageRecording recording;
+    std::unique_ptr<skyvane::Run> run;
+};
 
-int main() {
+// The game the page asked for, or null once the page says why there is none.
+[[gnu::noinline]] std::unique_ptr<Game> setUp() {
     using namespace skyvane;
-    web::WebSound sound;
-    web::WebDesktop desktop;
-    std::unique_ptr<TraceLog> trace;
+    auto game = std::make_unique<Game>();
+    auto& sound = game->sound;
+    auto& desktop = game->desktop;
+    auto& trace = game->trace;
     if (sv_option("trace"))
         trace = std::make_unique<TraceLog>(
             [](std::string_view line) { sv_trace(std::string(line).c_str()); }, &sound);
 
     // The replay's bytes as the file holds them, through the native game's own reader.
     std::optional<replay::Recording> watch;
-    PageRecording recording;
+    auto& recording = game->recording;
     std::size_t size = 0;
     if (char* bytes = sv_replay_bytes(&size)) {
         auto file = readReplayBytes(std::string_view(bytes, size));
@@ -46,7 +54,7 @@ int main() {
         const std::string name = sv_replay_name();
         if (file.error) {
             sv_show_error(replay::message(name, *file.error).c_str());
-            return 2;
+            return nullptr;
         }
         if (file.warning) sv_show_error(replay::message(name, *file.warning).c_str());
         watch = std::move(file.inputs);
@@ -59,7 +67,7 @@ int main() {
         if (!v) {
             sv_show_error(
                 ("speed=" + *asked + ": " + Pacer::kSpeedRefused + "'" + *asked + "'").c_str());
-            return 2;
+            return nullptr;
         }
         speed = *v;
     }
@@ -77,10 +85,11 @@ int main() {
     if (!texts) {
         // As the native game says it.
         sv_show_error(("no language '" + *options.language + "'; the game speaks " + said).c_str());
-        return 2;
+        return nullptr;
     }
     sv_languages(spoken.c_str(), texts->language().c_str());
-    Run run(desktop, sound, std::move(options));
+    game->run = std::make_unique<Run>(desktop, sound, std::move(options));
+    auto& run = *game->run;
     // The page keeps the run with its guide, and its choice in the bar shows it.
     sv_guided(run.guided() ? 1 : 0);
     desktop.setForms(run.game().forms());
@@ -90,9 +99,20 @@ int main() {
     if (watching) {
         desktop.setSpeed(speed);
         // Where the run ended; the last frame stays until the page is left or reloaded.
-        run.onReplayEnded = [&](const std::string& line) { sv_show_summary(line.c_str()); };
+        run.onReplayEnded = [](const std::string& line) { sv_show_summary(line.c_str()); };
     }
     run.start();
-    desktop.run();
+    return game;
+}
+
+}  // namespace
+
+int main() {
+    // Small: it is on the stack through every turn of the page (see WebDesktop::step). The
+    // set-up is called through a pointer, or the linker's optimiser would inline it here.
+    auto* volatile build = &setUp;
+    auto game = build();
+    if (!game) return 2;
+    game->desktop.run();
     return 0;
 }

@@ -61,7 +61,14 @@ class Json {
     }
     Json& num(double n) {
         comma();
-        out_ += std::to_string(n);
+        // Most are whole numbers: written without printf, which would be compiled for them.
+        char digits[24];
+        if (n == std::trunc(n) && std::abs(n) < 1e15) {
+            const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(n)).ptr;
+            out_.append(digits, end);
+        } else {
+            out_ += std::to_string(n);
+        }
         return *this;
     }
     Json& boolean(bool b) {
@@ -455,6 +462,12 @@ void WebDesktop::step() {
         emscripten_sleep(50);
         return;
     }
+    const unsigned waitMs = runDuePeriods();
+    if (ended()) return;
+    emscripten_sleep(waitMs);
+}
+
+unsigned WebDesktop::runDuePeriods() {
     // A replay watched fast runs several periods between two turns of the page; a few dozen at
     // most, so that the page is drawn and answers in between.
     for (int n = 0; n < 64 && !ended(); ++n) {
@@ -464,9 +477,8 @@ void WebDesktop::step() {
         endPeriod();
         if (period() == before) break;
     }
-    if (ended()) return;
     const double waitMs = static_cast<double>(pacer_.nextDeadlineNs() - clockNs()) / 1e6;
-    emscripten_sleep(static_cast<unsigned>(std::max(0.0, std::ceil(waitMs))));
+    return static_cast<unsigned>(std::max(0.0, std::ceil(waitMs)));
 }
 
 void WebDesktop::takeEvents() {

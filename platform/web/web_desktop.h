@@ -55,10 +55,16 @@ class WebDesktop : public DesktopBase {
     void say(Form& form, const std::string& words) override;
 
   private:
+    // The page's turn, which yields to the browser at its end. Every function on the stack when
+    // it yields runs again at each turn (Asyncify unwinds and rewinds them), and the browser
+    // compiles anew each function that runs often: step() stays small, and the work of a turn
+    // is in functions that have returned by then.
     void step();
+    // The periods that are due; the time to wait for the next, in milliseconds.
+    [[gnu::noinline]] unsigned runDuePeriods();
     // After each period: what a reader is told, and what waits to be shown still.
-    void endPeriod();
-    void takeEvents();
+    [[gnu::noinline]] void endPeriod();
+    [[gnu::noinline]] void takeEvents();
     void tab(Form& form, bool back);
     Form* form(std::string_view name) const;
     PageWindow* windowFor(const Form& form) const;
