@@ -60,7 +60,14 @@ const skyvanePage = (() => {
     const decoder = new TextDecoder();
     page.decode = (bytes) => {
         // The readouts' digits, 64 times a second: ASCII needs no decoder.
-        if (bytes.length <= 16 && bytes.every((b) => b < 0x80)) return String.fromCharCode(...bytes);
+        if (bytes.length <= 16) {
+            let text = '';
+            for (let i = 0; i < bytes.length; i++) {
+                if (bytes[i] >= 0x80) return decoder.decode(bytes);
+                text += String.fromCharCode(bytes[i]);
+            }
+            return text;
+        }
         return decoder.decode(bytes);
     };
     // The pace a replay is watched at, as written (?speed=2, 4, 0.5 or 1/2): the game reads it as
@@ -356,7 +363,8 @@ const skyvanePage = (() => {
         let areas = [];
         if (whole) areas.push([0, 0, ctx.canvas.width, ctx.canvas.height]);
         for (const item of changed) {
-            for (const r of [view.drawn.get(item), boundsOf(item)]) {
+            const now = boundsOf(item);
+            for (const r of [view.drawn.get(item), now]) {
                 if (!r || whole) continue;
                 // Overlapping areas are drawn as one.
                 const x0 = Math.floor(r[0]), y0 = Math.floor(r[1]);
@@ -369,7 +377,7 @@ const skyvanePage = (() => {
                 areas = areas.filter((a) => !meets(a, area));
                 areas.push(area);
             }
-            view.drawn.set(item, boundsOf(item));
+            view.drawn.set(item, now);
         }
         ctx.imageSmoothingEnabled = false;
         // A sprite flown out of its view changes nothing there: the canvas is left as it is.
