@@ -189,12 +189,21 @@ test('a view drawn where it changed is the view drawn whole, pixel for pixel', a
     await join(page, 'Ace');
     await page.evaluate(() => { skyvanePage.hiddenForTest = true; });
     const items = await page.evaluate(() => [...skyvanePage.windows.get('Form1').elements.values()]
-        .filter((i) => i.view).map((i) => ({ name: i.def.name, shape: !!i.canvas, picture: i.img?.getAttribute('src') })));
+        .filter((i) => i.view).map((i) => ({ name: i.def.name, shape: !!i.canvas, picture: i.img?.getAttribute('src'),
+            left: i.def.x, top: i.def.y })));
     const pictures = [...new Set(items.map((i) => i.picture).filter(Boolean)), ''];
-    const turns = Array.from({ length: 80 }, () => Array.from({ length: 1 + Math.floor(rnd() * 6) }, () => {
+    // Sprites move as the game moves them, a few pixels at a time, now and then far or onto
+    // another (where one is drawn over the other, in part).
+    const move = (item, what) => {
+        const r = rnd();
+        const to = r < 0.1 ? Math.floor(rnd() * 360) - 40 : r < 0.4 ? pick(items)[what] + Math.floor(rnd() * 41) - 20
+            : item[what] + Math.floor(rnd() * 17) - 8;
+        return (item[what] = to);
+    };
+    const turns = Array.from({ length: 200 }, () => Array.from({ length: 1 + Math.floor(rnd() * 6) }, () => {
         const item = pick(items), what = pick(['left', 'top', 'left', 'top', 'visible', item.shape ? 'fill' : 'picture']);
         const value = what === 'visible' ? pick(['0', '1', '1']) : what === 'fill' ? pick(['#ff0000', '#00ff80', '#0000ff'])
-            : what === 'picture' ? pick(pictures) : String(Math.floor(rnd() * 360) - 40);
+            : what === 'picture' ? pick(pictures) : String(move(item, what));
         return [item.name, what, value];
     }));
     const differ = await page.evaluate(async (turns) => {

@@ -352,6 +352,19 @@ const skyvanePage = (() => {
         // At its own size from the box's corner, cut by the box.
         return [x, y, Math.min(img.naturalWidth, def.w), Math.min(img.naturalHeight, def.h)];
     };
+    // A picture stretched to its box, drawn once at the box's size: stretched anew into a part of
+    // the view, the browser picks its pixels from the picture otherwise than for the whole.
+    const stretched = (item) => {
+        const { img, def } = item;
+        if (item.stretched?.src !== img.currentSrc) {
+            const canvas = Object.assign(document.createElement('canvas'), { width: def.w, height: def.h });
+            const ctx = canvas.getContext('2d');
+            ctx.imageSmoothingEnabled = false;
+            ctx.drawImage(img, 0, 0, def.w, def.h);
+            item.stretched = { src: img.currentSrc, canvas };
+        }
+        return item.stretched.canvas;
+    };
     const meets = (a, b) => a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
     // A sprite moved a pixel is a few hundred pixels new of a view of fifty thousand: only where
     // the changed elements stood and stand now is cleared and drawn again, back to front.
@@ -360,21 +373,21 @@ const skyvanePage = (() => {
         const { ctx } = view;
         const changed = whole ? view.items : [...view.touched];
         view.touched.clear();
-        let areas = [];
+        const areas = [];
         if (whole) areas.push([0, 0, ctx.canvas.width, ctx.canvas.height]);
         for (const item of changed) {
             const now = boundsOf(item);
             for (const r of [view.drawn.get(item), now]) {
                 if (!r || whole) continue;
-                // Overlapping areas are drawn as one.
+                // Overlapping areas are drawn as one: each area the growing one meets is taken in.
                 const x0 = Math.floor(r[0]), y0 = Math.floor(r[1]);
                 let area = [x0, y0, Math.ceil(r[0] + r[2]) - x0, Math.ceil(r[1] + r[3]) - y0];
-                for (const other of areas.filter((a) => meets(a, area))) {
+                for (let i; (i = areas.findIndex((a) => meets(a, area))) >= 0;) {
+                    const [other] = areas.splice(i, 1);
                     const x = Math.min(area[0], other[0]), y = Math.min(area[1], other[1]);
                     area = [x, y, Math.max(area[0] + area[2], other[0] + other[2]) - x,
                         Math.max(area[1] + area[3], other[1] + other[3]) - y];
                 }
-                areas = areas.filter((a) => !meets(a, area));
                 areas.push(area);
             }
             view.drawn.set(item, now);
@@ -393,7 +406,7 @@ const skyvanePage = (() => {
                 if (!r || !meets(r, area)) continue;
                 const [x, y, w, h] = r;
                 if (item.canvas) ctx.drawImage(item.canvas, x, y);
-                else if (item.def.stretch) ctx.drawImage(item.img, x, y, w, h);
+                else if (item.def.stretch) ctx.drawImage(stretched(item), x, y);
                 else ctx.drawImage(item.img, 0, 0, w, h, x, y, w, h);
             }
             ctx.restore();
