@@ -64,7 +64,8 @@ class Json {
         // Most are whole numbers: written without printf, which would be compiled for them.
         char digits[24];
         if (n == std::trunc(n) && std::abs(n) < 1e15) {
-            const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(n)).ptr;
+            const auto end =
+                std::to_chars(digits, digits + sizeof digits, static_cast<long long>(n)).ptr;
             out_.append(digits, end);
         } else {
             out_ += std::to_string(n);
