@@ -249,14 +249,16 @@ busy_keys() {
 }
 
 # Shift held from take-off until the tank runs dry: X repeats no Shift, the game does, and the
-# next repeat after the engine stops takes the lift away.
+# next repeat after the engine stops takes the lift away. Paced as the mission's pilot is: beside
+# two busy loops, Shift once reached the game after the helicopter had fallen back and crashed.
 dry_tank() {
+    export SKYVANE_TEST_PACE=0.25
     record "Dry" || return
     go
     xdotool keydown shift
-    # A full tank lasts 1000 ticks of 31.25 ms, 31 s on an idle machine; a busy one passes over
-    # periods and takes longer. Shift stays held until the trace, written in blocks as the run
-    # goes, shows the tank dry and the lift gone (ten times the idle time at most).
+    # A full tank lasts 1000 ticks of 31.25 ms, 125 s at this pace. Shift stays held until the
+    # trace, written in blocks as the run goes, shows the tank dry and the lift gone (330 s at
+    # most).
     for _ in $(seq 1000); do
         awk '/Form1.Label16 -1$/ { dry = 1 } dry && /Form1.Label1 0$/ { found = 1; exit }
              END { exit !found }' "$dir/live.trace" 2>/dev/null && break
