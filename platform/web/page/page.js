@@ -573,9 +573,10 @@ const skyvanePage = (() => {
         const { left, width: inner } = item.inner;
         const x = item.def.align === 'right' ? left + inner : item.def.align === 'center' ? left + inner / 2 : left;
         // The pictures for this label's font, colour and scale, looked up once for each of them.
-        if (item.text.glyphsAt !== `${scale}|${item.fore}`) {
+        if (item.text.glyphScale !== scale || item.text.glyphFore !== item.fore) {
             item.text.glyphs = glyphsFor(item, scale);
-            item.text.glyphsAt = `${scale}|${item.fore}`;
+            item.text.glyphScale = scale;
+            item.text.glyphFore = item.fore;
         }
         const glyphs = !page.wholeLines && numberLine.test(item.caption) && item.text.glyphs;
         if (glyphs) {
