@@ -230,19 +230,26 @@ if title_then_join "Plain"; then
 fi
 
 # ---- A folder whose name is not UTF-8: the installed sounds are still found ----
+# The sounds installed there are silent ones (the rotor, and the crash that follows when no one
+# lifts): found, they are silence; not found, the game's own default sound plays in their place.
+# Silence holds on a starved mixer, where a count of loud moments does not.
 case="installed under a folder whose name is not UTF-8"
 odd="$work/$(printf 'spiel\xff\xfe')"
 mkdir -p "$odd/bin" "$odd/share/skyvane" "$work/empty"
 cp "$exe" "$odd/bin/skyvane"
-cp "$(dirname "$exe")/assets/"*.wav "$odd/share/skyvane/"
+for wave in "$(dirname "$exe")/assets/"*.wav; do
+    # Each file's own 44-byte header, then zeros for its samples.
+    { head -c 44 "$wave"; head -c $(($(stat -c %s "$wave") - 44)) /dev/zero; } \
+        >"$odd/share/skyvane/$(basename "$wave")"
+done
 saved_exe="$exe"
 exe="$odd/bin/skyvane"
 launch "$work/empty"
 if title_then_join "Bytes"; then
     go
     loud=$(loudness 2)
-    awk -v l="$loud" 'BEGIN { exit !(l > 0.6) }' && ok "$case: the rotor plays (loud $loud)" ||
-        fail "$case: the rotor does not play (loud $loud)"
+    awk -v l="$loud" 'BEGIN { exit !(l < 0.05) }' && ok "$case: its own (silent) sounds play (loud $loud)" ||
+        fail "$case: its sounds were not found: the default sound plays (loud $loud)"
     wmctrl -i -c "$mission"
     wait_end 10000 || fail "$case: did not end"
 fi
