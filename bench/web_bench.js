@@ -5,7 +5,8 @@
 // what it transfers, gzip-compressed; the time from navigation to the title screen (median of
 // 10); the main thread's CPU in flight with Shift held, against a bare page that changes one
 // label 64 times a second and against the floor of the game's job (its rotor sounding too), in
-// turns in the same run; and the pacing of the timer grid at the title over 30 s. A benchmark,
+// turns in the same run, the game joined at once and as a player joins, seconds after the title
+// shows; and the pacing of the timer grid at the title over 30 s. A benchmark,
 // not a test. Needs tests/web's packages (npm ci there).
 // Usage: node bench/web_bench.js [SITE]
 
@@ -127,11 +128,15 @@ addEventListener('pointerdown', async () => {
     // of each page after the other took it into one page's figure and not another's. Each page
     // is measured twice, 10 s from a second after it starts and the 10 s after: in the first,
     // the browser is still compiling the game's code that flight runs often (once a page load).
-    const flight = async () => {
+    // Joined the moment the title shows, or as a player joins: after some seconds at the title,
+    // where the name is typed, and where the browser compiles anew the code of the game's turn
+    // that flight runs too (which the first joins pay in flight).
+    const flight = (atTitleMs) => async () => {
         const game = await browser.newPage();
         await game.setViewport({ width: 1024, height: 700 });
         await game.goto(base, { waitUntil: 'load' });
         await game.waitForSelector('[data-form=Form2]:not([hidden])');
+        await sleep(atTitleMs);
         await game.click('[data-form=Form2]:not([hidden]) [data-name=Command1]');
         await game.waitForSelector('[data-form=Form1]:not([hidden])');
         await game.keyboard.press('Enter');
@@ -155,9 +160,10 @@ addEventListener('pointerdown', async () => {
         return page;
     };
     const floor = content(floorPage(fs.readFileSync(path.join(site, 'sounds/HERI3.wav'))), true);
-    const rounds = { game: [], bare: [], floor: [] };
+    const rounds = { game: [], player: [], bare: [], floor: [] };
     for (let round = 0; round < 5; round++) {
-        for (const [name, open] of [['game', flight], ['bare', content(barePage)], ['floor', floor]]) {
+        for (const [name, open] of [['game', flight(0)], ['player', flight(3000)], ['bare', content(barePage)],
+            ['floor', floor]]) {
             const page = await open();
             await sleep(1000);
             const first = await cpu(page, 10);
@@ -166,10 +172,10 @@ addEventListener('pointerdown', async () => {
         }
     }
     // Per 20 s, and the ratios within a round.
-    const figures = (which, phase) => {
+    const figures = (which, phase, game = 'game') => {
         const of = (name) => rounds[name].map((r) => r[phase][which] * 2);
-        const ratio = (name) => median(of('game').map((g, i) => g / of(name)[i])).toFixed(2);
-        return { game: median(of('game')), bare: median(of('bare')), floor: median(of('floor')),
+        const ratio = (name) => median(of(game).map((g, i) => g / of(name)[i])).toFixed(2);
+        return { game: median(of(game)), bare: median(of('bare')), floor: median(of('floor')),
             bareRatio: ratio('bare'), floorRatio: ratio('floor') };
     };
     const ms = (s) => `${(s * 1000).toFixed(0)} ms`;
@@ -193,6 +199,8 @@ addEventListener('pointerdown', async () => {
         console.log(`| CPU per 20 s in flight, Shift held, ${when} (median of five turns): main thread; whole renderer | ${ms(main.game)}; ${ms(all.game)} |`);
         console.log(`| the same for a bare page changing one label at 64 Hz | ${ms(main.bare)} (ratio ${main.bareRatio}); ${ms(all.bare)} (ratio ${all.bareRatio}) |`);
         console.log(`| the same for the floor: three readouts and two sprites drawn in canvases of the game's sizes at 64 Hz, the rotor looped | ${ms(main.floor)} (ratio ${main.floorRatio}); ${ms(all.floor)} (ratio ${all.floorRatio}) |`);
+        const pmain = figures('main', phase, 'player'), pall = figures('all', phase, 'player');
+        console.log(`| the same in flight joined after 3 s at the title, against the bare page; against the floor | ${ms(pmain.game)} (${pmain.bareRatio}; ${pmain.floorRatio}); ${ms(pall.game)} (${pall.bareRatio}; ${pall.floorRatio}) |`);
     }
     console.log(`| pacing at the title over 30 s: periods delivered per period due | ${(delivered / due).toFixed(4)} |`);
 })();
