@@ -9,6 +9,8 @@
 // shows; and the pacing of the timer grid at the title over 30 s. A benchmark,
 // not a test. Needs tests/web's packages (npm ci there).
 // Usage: node bench/web_bench.js [SITE]
+// SKYVANE_BENCH_ROUNDS=N measures the pages in N rounds rather than five: the medians of more
+// rounds move less from run to run.
 
 'use strict';
 const { spawn } = require('node:child_process');
@@ -123,7 +125,7 @@ addEventListener('pointerdown', async () => {
         const b = await read();
         return { main: b.ThreadTime - a.ThreadTime, all: b.ProcessTime - a.ProcessTime };
     };
-    // The three pages in turns, five rounds, and the median of each page's figures and of the
+    // The pages in turns, five rounds unless told, and the median of each page's figures and of the
     // ratios within a round: a machine's other work comes and goes, and a single long measure
     // of each page after the other took it into one page's figure and not another's. Each page
     // is measured twice, 10 s from a second after it starts and the 10 s after: in the first,
@@ -161,7 +163,8 @@ addEventListener('pointerdown', async () => {
     };
     const floor = content(floorPage(fs.readFileSync(path.join(site, 'sounds/HERI3.wav'))), true);
     const rounds = { game: [], player: [], bare: [], floor: [] };
-    for (let round = 0; round < 5; round++) {
+    const turns = Number(process.env.SKYVANE_BENCH_ROUNDS) || 5;
+    for (let round = 0; round < turns; round++) {
         for (const [name, open] of [['game', flight(0)], ['player', flight(3000)], ['bare', content(barePage)],
             ['floor', floor]]) {
             const page = await open();
@@ -196,7 +199,7 @@ addEventListener('pointerdown', async () => {
     console.log(`| navigation to the title screen shown, median of 10 | ${median(starts).toFixed(0)} ms |`);
     for (const [phase, when] of [['first', 'from 1 s to 11 s'], ['steady', 'from 11 s to 21 s']]) {
         const main = figures('main', phase), all = figures('all', phase);
-        console.log(`| CPU per 20 s in flight, Shift held, ${when} (median of five turns): main thread; whole renderer | ${ms(main.game)}; ${ms(all.game)} |`);
+        console.log(`| CPU per 20 s in flight, Shift held, ${when} (median of ${turns} turns): main thread; whole renderer | ${ms(main.game)}; ${ms(all.game)} |`);
         console.log(`| the same for a bare page changing one label at 64 Hz | ${ms(main.bare)} (ratio ${main.bareRatio}); ${ms(all.bare)} (ratio ${all.bareRatio}) |`);
         console.log(`| the same for the floor: three readouts and two sprites drawn in canvases of the game's sizes at 64 Hz, the rotor looped | ${ms(main.floor)} (ratio ${main.floorRatio}); ${ms(all.floor)} (ratio ${all.floorRatio}) |`);
         const pmain = figures('main', phase, 'player'), pall = figures('all', phase, 'player');
