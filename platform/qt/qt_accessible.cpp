@@ -92,6 +92,9 @@ class ButtonAccessible : public QAccessibleWidget {
         const Element* e = window_.elementFor(widget());
         if (!e || (t != QAccessible::Name && t != QAccessible::Description))
             return QAccessibleWidget::text(t);
+        // A hidden button describes nothing: a reader catching up late on its focus would read
+        // the words that replaced the ones it stood for, and those are told on their own.
+        if (t == QAccessible::Description && widget()->isHidden()) return {};
         const auto words = t == QAccessible::Name ? spokenOf(*e).name : describedOf(*e);
         return QString::fromStdString(words).replace('\r', ' ').replace('\n', ' ');
     }
