@@ -221,6 +221,8 @@ TEST(ReplayPlayers, AnInputNoDesktopMakesIsRefusedOrChangesNothing) {
          nullptr},
         {"an up of a key never down", head + "!2 up Form1 39\n" + flight + tail, nullptr},
         {"a second down of a held key", head + flight + "!38 down Form1 16\n" + tail, nullptr},
+        {"a second down of a key held through joining, whose window hid",
+         "skyvane-replay 1\n0 down Form2 13\n!5 down Form1 13\n10 wait\n", nullptr},
         {"a box closed with none open", head + "!2 box\n" + flight + tail, nullptr},
         {"a repeat after other inputs of its period",
          head + flight + "38 down Form1 37\n!38 repeat Form1 37\n" + tail,

@@ -439,8 +439,9 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::WindowDeactivate && type != QEvent::FocusIn && !isPlayerInput(type))
         return false;
     if (type == QEvent::WindowDeactivate) {
-        // Keys held while the window loses the keyboard stop repeating.
-        if (dynamic_cast<FormWindow*>(watched)) {
+        // Keys held while the window loses the keyboard stop repeating. A replay's file says
+        // when its run lost the keyboard: a window hidden as the replay plays is no loss.
+        if (dynamic_cast<FormWindow*>(watched) && !playerLockedOut()) {
             loseKeyboard();
             pad_.release();
         }
