@@ -3,8 +3,8 @@
 # SPDX-License-Identifier: MIT
 # Builds Skyvane and runs every test: the logic in simulated time, the Qt adapter offscreen,
 # real sound on a private PulseAudio server, the real program under Xvfb, the same suites
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a minute, and the
-# linters. Arguments go to the first ctest run (for example -R Mission).
+# under AddressSanitizer and UndefinedBehaviorSanitizer, that both builds draw one seed's
+# random replays alike, the fuzzers for a minute, and the linters. Arguments go to the first ctest run (for example -R Mission).
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/setup.sh
@@ -57,6 +57,15 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-san && ctest --output-on-failure -j4 -LE 'lint|web|package' \
     -E 'hostile_environment|smoke_under_xvfb|installed_game_plays|key_storm|accessibility') ||
     failed+=("the tests under ASan and UBSan in build-san/")
+
+echo "== One seed, one set of replay files from either build"
+# A failing test prints its seed for a developer to draw the same files again, in either build.
+seed=$((RANDOM * 32768 + RANDOM))
+mkdir "$scratch/gcc" "$scratch/clang"
+build/fuzz/make_replays "$seed" 300 "$scratch/gcc"
+build-san/fuzz/make_replays "$seed" 300 "$scratch/clang"
+diff -r -q "$scratch/gcc" "$scratch/clang" >/dev/null ||
+    failed+=("the random replays of seed $seed, which differ between build/ and build-san/")
 
 echo "== Fuzzing for a minute"
 for target in fuzz_game fuzz_replay; do
